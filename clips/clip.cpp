@@ -1,0 +1,207 @@
+#include "clips/clip.h"
+
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "clips/clipkind.h"
+#include "fw/sysapi.h"
+
+namespace {
+
+// The clipboard stays open only inside one operation and is closed on every
+// path that opened it.
+class ClipboardOpen {
+public:
+    explicit ClipboardOpen(HWND hWnd) : m_bOpen(Sys().OpenClipboard(hWnd) != FALSE) {}
+    ~ClipboardOpen()
+    {
+        if (m_bOpen)
+            Sys().CloseClipboard();
+    }
+    ClipboardOpen(const ClipboardOpen&) = delete;
+    ClipboardOpen& operator=(const ClipboardOpen&) = delete;
+    explicit operator bool() const { return m_bOpen; }
+
+private:
+    bool m_bOpen;
+};
+
+UINT NextStorableFormat(UINT nFormat)
+{
+    do
+        nFormat = Sys().EnumClipboardFormats(nFormat);
+    while (nFormat != 0 && CClip::IsSkippedFormat(nFormat));
+    return nFormat;
+}
+
+// A fresh fixed global block holding a copy of the bytes, or null.
+HGLOBAL CopyToGlobal(const void* pData, DWORD dwSize)
+{
+    HGLOBAL h = Sys().GlobalAlloc(GMEM_DDESHARE, dwSize);
+    if (h == nullptr)
+        return nullptr;
+    void* p = Sys().GlobalLock(h);
+    if (p == nullptr) {
+        Sys().GlobalFree(h);
+        return nullptr;
+    }
+    std::memcpy(p, pData, dwSize);
+    Sys().GlobalUnlock(h);
+    return h;
+}
+
+}  // namespace
+
+bool IsEnhMetaFileFormat(UINT nFormat)
+{
+    return nFormat == CF_ENHMETAFILE || nFormat == CF_DSPENHMETAFILE;
+}
+
+bool IsGdiHandleFormat(UINT nFormat)
+{
+    // CF_DSPBITMAP is a bitmap handle; CF_DSPMETAFILEPICT's block holds a
+    // metafile handle that would be stale once the owner frees it.
+    return IsEnhMetaFileFormat(nFormat) || nFormat == CF_DSPBITMAP ||
+           nFormat == CF_DSPMETAFILEPICT || nFormat == CF_BITMAP ||
+           nFormat == CF_METAFILEPICT || nFormat == CF_PALETTE ||
+           (nFormat >= CF_GDIOBJFIRST && nFormat <= CF_GDIOBJLAST);
+}
+
+CClip::CClip()
+    : m_nKind(CK_OTHER), m_dwTotalSize(0), m_pFirstFormat(nullptr), m_bClassified(false),
+      m_pLastFormat(nullptr)
+{
+}
+
+CClip::~CClip() { delete m_pFirstFormat; }
+
+void CClip::AddFormat(const void* pData, DWORD dwSize, UINT nFormat)
+{
+    if (m_pFirstFormat == nullptr)
+        m_pLastFormat = m_pFirstFormat = new CClipFormat(pData, dwSize, nFormat);
+    else
+        m_pLastFormat = m_pLastFormat->Append(pData, dwSize, nFormat);
+    Classify(nFormat);
+    // Count what the record holds: a copy that could not be made adds nothing.
+    m_dwTotalSize += m_pLastFormat->m_dwSize;
+}
+
+void CClip::Classify(UINT nFormat)
+{
+    if (m_bClassified)
+        return;
+    char szName[CLIP_NAME_BUFFER] = {};
+    int nLen = Sys().GetClipboardFormatNameA(nFormat, szName, static_cast<int>(CLIP_NAME_BUFFER));
+    // Some systems report a name that does not fit as no name at all, yet
+    // fill the buffer with its beginning: a long name is cut, not lost.
+    if (nLen <= 0)
+        nLen = static_cast<int>(strnlen(szName, CLIP_NAME_BUFFER - 1));
+    if (static_cast<std::size_t>(nLen) >= CLIP_NAME_BUFFER)
+        nLen = static_cast<int>(CLIP_NAME_BUFFER) - 1;
+    const KindStep step = NextClipKind(m_nKind, nFormat, szName, static_cast<std::size_t>(nLen));
+    if (step.bSetsKind) {
+        m_nKind = step.nKind;
+        m_strName = ClipKindLabel(step.nKind);
+    }
+    if (step.bClassified)
+        m_bClassified = true;
+}
+
+bool CClip::IsSkippedFormat(UINT nFormat)
+{
+    switch (nFormat) {
+    case CF_BITMAP:
+    case CF_METAFILEPICT:
+    case CF_OEMTEXT:
+    case CF_PALETTE:
+    case CF_LOCALE:
+    case CF_OWNERDISPLAY:
+        return true;
+    default:
+        return nFormat >= CF_PRIVATEFIRST && nFormat <= CF_GDIOBJLAST;
+    }
+}
+
+// Stores one format. False when the format is left out.
+bool CClip::CaptureFormat(UINT nFormat)
+{
+    HANDLE h = Sys().GetClipboardData(nFormat);
+    if (h == nullptr) {
+        AddFormat(nullptr, 0, nFormat);
+        return true;
+    }
+
+    if (IsEnhMetaFileFormat(nFormat)) {
+        HENHMETAFILE hEmf = static_cast<HENHMETAFILE>(h);
+        const UINT nBytes = Sys().GetEnhMetaFileBits(hEmf, 0, nullptr);
+        if (nBytes == 0)
+            return false;
+        std::vector<BYTE> bits(nBytes);
+        if (Sys().GetEnhMetaFileBits(hEmf, nBytes, bits.data()) != nBytes)
+            return false;
+        AddFormat(bits.data(), nBytes, nFormat);
+        return true;
+    }
+    if (IsGdiHandleFormat(nFormat))
+        return false;  // a handle value is not data
+
+    const SIZE_T size = Sys().GlobalSize(h);
+    if (size == 0) {
+        // Nothing to copy; the format is kept as announced.
+        AddFormat(nullptr, 0, nFormat);
+        return true;
+    }
+    if (size > UINT32_MAX)
+        return false;  // a size that does not fit is never truncated
+    const void* p = Sys().GlobalLock(h);
+    if (p == nullptr)
+        return false;
+    AddFormat(p, static_cast<DWORD>(size), nFormat);
+    Sys().GlobalUnlock(h);
+    return true;
+}
+
+bool CClip::CaptureFromClipboard(HWND hWndOwner)
+{
+    ClipboardOpen clipboard(hWndOwner);
+    if (!clipboard)
+        return false;
+    UINT f = NextStorableFormat(0);
+    if (f == 0)
+        return false;
+    for (; f != 0; f = NextStorableFormat(f))
+        CaptureFormat(f);
+    return true;
+}
+
+bool CClip::RestoreToClipboard(HWND hWndOwner) const
+{
+    // An empty clip has nothing to give: the clipboard keeps what it holds.
+    if (m_pFirstFormat == nullptr)
+        return false;
+    ClipboardOpen clipboard(hWndOwner);
+    if (!clipboard)
+        return false;
+    Sys().EmptyClipboard();
+    for (const CClipFormat* pFormat = m_pFirstFormat; pFormat != nullptr; pFormat = pFormat->m_pNext) {
+        HANDLE h = nullptr;
+        if (pFormat->m_pData != nullptr) {
+            if (IsEnhMetaFileFormat(pFormat->m_nFormat)) {
+                h = Sys().SetEnhMetaFileBits(pFormat->m_dwSize, static_cast<const BYTE*>(pFormat->m_pData));
+            } else {
+                h = CopyToGlobal(pFormat->m_pData, pFormat->m_dwSize);
+            }
+            if (h == nullptr)
+                return false;
+        }
+        if (Sys().SetClipboardData(pFormat->m_nFormat, h) == nullptr && h != nullptr) {
+            // Refused: the block is still ours.
+            if (IsEnhMetaFileFormat(pFormat->m_nFormat))
+                DeleteEnhMetaFile(static_cast<HENHMETAFILE>(h));
+            else
+                Sys().GlobalFree(h);
+        }
+    }
+    return true;
+}

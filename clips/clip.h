@@ -1,0 +1,47 @@
+// One stored clipboard snapshot: every storable format's bytes, in the order
+// the clipboard listed them, with the kind and name they give the clip.
+#pragma once
+
+#include <windows.h>
+
+#include "clips/clipformat.h"
+#include "fw/cstring.h"
+
+class CClip {
+public:
+    CClip();
+    virtual ~CClip();
+    CClip(const CClip&) = delete;
+    CClip& operator=(const CClip&) = delete;
+
+    // Appends a record, lets it take part in classification and counts its
+    // bytes.
+    void AddFormat(const void* pData, DWORD dwSize, UINT nFormat);
+    void Classify(UINT nFormat);
+    static bool IsSkippedFormat(UINT nFormat);
+
+    // Fills this fresh clip from the clipboard. False when the clipboard could
+    // not be opened or held nothing storable.
+    bool CaptureFromClipboard(HWND hWndOwner);
+    // Puts every stored format back on the clipboard. The clip is unchanged.
+    bool RestoreToClipboard(HWND hWndOwner) const;
+
+    int m_nKind;
+    CString m_strName;
+    DWORD m_dwTotalSize;
+    CClipFormat* m_pFirstFormat;
+    bool m_bClassified;
+
+private:
+    bool CaptureFormat(UINT nFormat);
+
+    // Last record of the chain, so appending does not walk the whole chain.
+    CClipFormat* m_pLastFormat;
+};
+
+// Formats whose clipboard data is an enhanced-metafile handle rather than a
+// memory block: their bytes are kept through GetEnhMetaFileBits and put back
+// as a new metafile.
+bool IsEnhMetaFileFormat(UINT nFormat);
+// Formats whose data is, or holds, another GDI handle: never read as memory.
+bool IsGdiHandleFormat(UINT nFormat);

@@ -1,0 +1,43 @@
+#include "clips/clipformat.h"
+
+#include <cstring>
+
+#include "fw/sysapi.h"
+
+CClipFormat::CClipFormat(const void* pSrc, DWORD dwSize, UINT nFormat)
+    : m_pNext(nullptr), m_dwSize(dwSize), m_nFormat(nFormat), m_pData(nullptr)
+{
+    if (pSrc == nullptr || dwSize == 0)
+        return;
+    m_pData = Sys().VirtualAlloc(nullptr, dwSize, MEM_COMMIT, PAGE_READWRITE);
+    if (m_pData == nullptr) {
+        m_dwSize = 0;
+        return;
+    }
+    std::memcpy(m_pData, pSrc, dwSize);
+}
+
+CClipFormat::~CClipFormat()
+{
+    if (m_pData != nullptr)
+        Sys().VirtualFree(m_pData, 0, MEM_RELEASE);
+    // Walk the rest of the chain here rather than by nested destruction, so
+    // that a clip with thousands of formats cannot exhaust the stack. The
+    // copies are still released from the head toward the tail.
+    CClipFormat* p = m_pNext;
+    while (p != nullptr) {
+        CClipFormat* pNext = p->m_pNext;
+        p->m_pNext = nullptr;
+        delete p;
+        p = pNext;
+    }
+}
+
+CClipFormat* CClipFormat::Append(const void* pSrc, DWORD dwSize, UINT nFormat)
+{
+    CClipFormat* pLast = this;
+    while (pLast->m_pNext != nullptr)
+        pLast = pLast->m_pNext;
+    pLast->m_pNext = new CClipFormat(pSrc, dwSize, nFormat);
+    return pLast->m_pNext;
+}

@@ -1,0 +1,20 @@
+#include "fw/sysapi.h"
+
+#include <shellapi.h>
+
+SysApi& Sys()
+{
+    static SysApi api = {
+        ::OpenClipboard,      ::CloseClipboard,   ::EmptyClipboard,
+        ::EnumClipboardFormats, ::GetClipboardData, ::SetClipboardData,
+        ::GetClipboardFormatNameA,
+        ::GlobalAlloc,        ::GlobalFree,       ::GlobalLock,
+        ::GlobalUnlock,       ::GlobalSize,       ::VirtualAlloc,
+        ::VirtualFree,        ::HeapAlloc,
+        ::GetEnhMetaFileBits, ::SetEnhMetaFileBits,
+        ::RegOpenKeyExA,      ::RegCreateKeyExA,  ::RegQueryValueExA,
+        ::RegSetValueExA,     ::RegCloseKey,
+        ::MessageBoxA,        ::ShellExecuteA,
+    };
+    return api;
+}

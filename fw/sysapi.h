@@ -1,0 +1,47 @@
+// The system calls whose failures the program handles, reached through one
+// table so that a test can make a single call fail and still run the real
+// code path around it. In the program the table holds the Win32 functions
+// themselves and is never changed.
+#pragma once
+
+#include <windows.h>
+
+struct SysApi {
+    // Clipboard
+    BOOL(WINAPI* OpenClipboard)(HWND);
+    BOOL(WINAPI* CloseClipboard)();
+    BOOL(WINAPI* EmptyClipboard)();
+    UINT(WINAPI* EnumClipboardFormats)(UINT);
+    HANDLE(WINAPI* GetClipboardData)(UINT);
+    HANDLE(WINAPI* SetClipboardData)(UINT, HANDLE);
+    int(WINAPI* GetClipboardFormatNameA)(UINT, LPSTR, int);
+
+    // Memory
+    HGLOBAL(WINAPI* GlobalAlloc)(UINT, SIZE_T);
+    HGLOBAL(WINAPI* GlobalFree)(HGLOBAL);
+    LPVOID(WINAPI* GlobalLock)(HGLOBAL);
+    BOOL(WINAPI* GlobalUnlock)(HGLOBAL);
+    SIZE_T(WINAPI* GlobalSize)(HGLOBAL);
+    LPVOID(WINAPI* VirtualAlloc)(LPVOID, SIZE_T, DWORD, DWORD);
+    BOOL(WINAPI* VirtualFree)(LPVOID, SIZE_T, DWORD);
+    LPVOID(WINAPI* HeapAlloc)(HANDLE, DWORD, SIZE_T);
+
+    // Enhanced metafiles travel as handles, not memory blocks.
+    UINT(WINAPI* GetEnhMetaFileBits)(HENHMETAFILE, UINT, LPBYTE);
+    HENHMETAFILE(WINAPI* SetEnhMetaFileBits)(UINT, const BYTE*);
+
+    // Registry
+    LSTATUS(WINAPI* RegOpenKeyExA)(HKEY, LPCSTR, DWORD, REGSAM, PHKEY);
+    LSTATUS(WINAPI* RegCreateKeyExA)(HKEY, LPCSTR, DWORD, LPSTR, DWORD, REGSAM,
+                                     LPSECURITY_ATTRIBUTES, PHKEY, LPDWORD);
+    LSTATUS(WINAPI* RegQueryValueExA)(HKEY, LPCSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD);
+    LSTATUS(WINAPI* RegSetValueExA)(HKEY, LPCSTR, DWORD, DWORD, const BYTE*, DWORD);
+    LSTATUS(WINAPI* RegCloseKey)(HKEY);
+
+    // User interface
+    int(WINAPI* MessageBoxA)(HWND, LPCSTR, LPCSTR, UINT);
+    HINSTANCE(WINAPI* ShellExecuteA)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
+};
+
+// The table in use. Tests change single entries and put them back.
+SysApi& Sys();

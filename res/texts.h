@@ -1,0 +1,7 @@
+// The texts the program sets at run time, in Windows-1252. Everything else the
+// user reads lives in the resources.
+#pragma once
+
+namespace Texts {
+inline constexpr char kAllocError[] = "Erreur d'allocation m\xe9moire";
+}

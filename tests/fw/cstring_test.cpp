@@ -1,0 +1,63 @@
+#include "fw/cstring.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+TEST(CString, HoldsWindows1252BytesUnchanged)
+{
+    const CString s("Aper\xe7u : Texte");
+    EXPECT_EQ(s.GetLength(), 14);
+    EXPECT_EQ(static_cast<unsigned char>(s[4]), 0xE7);
+    EXPECT_STREQ(static_cast<const char*>(s), "Aper\xe7u : Texte");
+    EXPECT_TRUE(CString().IsEmpty());
+    EXPECT_TRUE(CString(static_cast<const char*>(nullptr)).IsEmpty());
+}
+
+TEST(CString, FormatAndConcatenation)
+{
+    CString s;
+    s.Format("%s %d", "Texte", 4);
+    EXPECT_TRUE(s == "Texte 4");
+    s.Format("%s", std::string(5000, 'x').c_str());  // longer than any small buffer
+    EXPECT_EQ(s.GetLength(), 5000);
+
+    CString t = CString("Dans le presse-papier : ") + "Bloc-notes";
+    t += '!';
+    EXPECT_TRUE(t == "Dans le presse-papier : Bloc-notes!");
+    EXPECT_TRUE("a" + CString("b") == "ab");
+}
+
+TEST(CString, SearchingAndSlicing)
+{
+    const CString path("C:\\Prog dir\\trovelle.exe");
+    const int slash = path.ReverseFind('\\');
+    EXPECT_EQ(slash, 11);
+    EXPECT_TRUE(path.Left(slash) == "C:\\Prog dir");
+    EXPECT_TRUE(path.Mid(slash + 1) == "trovelle.exe");
+    EXPECT_EQ(path.Find("dir"), 8);
+    EXPECT_EQ(path.Find('z'), -1);
+    EXPECT_EQ(CString("abc").ReverseFind('\\'), -1);
+    EXPECT_TRUE(path.Left(-3).IsEmpty());
+    EXPECT_TRUE(path.Mid(99).IsEmpty());
+}
+
+TEST(CString, BufferRoundTrip)
+{
+    CString s;
+    char* p = s.GetBuffer(260);
+    std::strcpy(p, "readme");
+    s.ReleaseBuffer();
+    EXPECT_EQ(s.GetLength(), 6);
+    p = s.GetBuffer(10);
+    p[2] = '\0';
+    s.ReleaseBuffer();
+    EXPECT_TRUE(s == "re");
+    s.GetBuffer(10);
+    s.ReleaseBuffer(1);
+    EXPECT_TRUE(s == "r");
+}
+
+}  // namespace
