@@ -1,0 +1,55 @@
+// Resource, control and command ids, grouped by kind. Shared by the .rc file
+// and the C++ sources, so it holds nothing but #defines.
+#pragma once
+
+// Dialog templates
+#define IDD_ABOUTBOX 100
+#define IDD_TROVELLE_DIALOG 102
+#define IDD_NAME 130
+#define IDD_PREVIEW 149
+#define IDD_FORMATS 150
+
+// Icons, menus, accelerators
+#define IDR_MAINFRAME 128
+#define IDR_MENU 129
+#define IDR_ACCELERATOR 131
+#define IDI_KIND_OTHER 133
+#define IDI_KIND_IMAGE 134
+#define IDI_KIND_SOUND 135
+#define IDI_KIND_TEXT 136
+#define IDI_KIND_FILE 137
+#define IDI_KIND_HTML 138
+#define IDI_KIND_URL 139
+#define IDI_KIND_RTF 140
+#define IDI_KIND_TABLE 141
+#define IDI_KIND_PAINTSHOPPRO 142
+#define IDI_KIND_DREAMWEAVER 143
+#define IDI_KIND_FIREWORKS 144
+#define IDI_KIND_FLASH 145
+#define IDI_KIND_FREEHAND 146
+#define IDI_SMALL 147
+#define IDR_TRAYMENU 148
+
+// Controls
+#define IDC_STATUSBAR 104
+#define IDC_CLIPLIST 1000
+#define IDC_NAME 1001
+#define IDC_PREVIEW_EDIT 1002
+#define IDC_REFRESH 1003
+
+// Commands
+#define IDM_ABOUTBOX 16
+#define ID_FICHIER_QUITTER 32771
+#define ID_EDITION_COLLER 32772
+#define ID_EDITION_COPIER 32773
+#define ID_EDITION_SUPPRIMER 32774
+#define ID_EDITION_COUPER 32776
+#define ID_EDITION_RENOMMER 32778
+#define ID_OPTIONS_NOMMAGEAUTOMATIQUE 32779
+#define ID_POPUP_AFFICHER 32780
+#define ID_OPTIONS_ICONE 32781
+#define ID_OPTIONS_CACHER 32782
+#define ID_POPUP_QUITTER 32783
+#define ID_POPUP_COLLER 32784
+#define ID_OPTIONS_COLLAGEAUTOMATIQUE 32785
+#define ID_AIDE_AIDE 32786
