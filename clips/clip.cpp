@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "clips/clipkind.h"
@@ -91,6 +93,29 @@ void CClip::Classify(UINT nFormat)
 {
     if (m_bClassified)
         return;
+    const std::string& name = RegisteredFormatName(nFormat);
+    const KindStep step = NextClipKind(m_nKind, nFormat, name.data(), name.size());
+    if (step.bSetsKind) {
+        m_nKind = step.nKind;
+        m_strName = ClipKindLabel(step.nKind);
+    }
+    if (step.bClassified)
+        m_bClassified = true;
+}
+
+const std::string& RegisteredFormatName(UINT nFormat)
+{
+    // Only ids from 0xC000 up are registered; the others have no name. A
+    // registered id keeps its name for the whole session, and asking the
+    // system costs a round trip per format, so each name is asked once.
+    static const std::string kNone;
+    static std::unordered_map<UINT, std::string> cache;
+    if (nFormat < 0xC000)
+        return kNone;
+    auto it = cache.find(nFormat);
+    if (it != cache.end())
+        return it->second;
+
     char szName[CLIP_NAME_BUFFER] = {};
     int nLen = Sys().GetClipboardFormatNameA(nFormat, szName, static_cast<int>(CLIP_NAME_BUFFER));
     // Some systems report a name that does not fit as no name at all, yet
@@ -99,13 +124,9 @@ void CClip::Classify(UINT nFormat)
         nLen = static_cast<int>(strnlen(szName, CLIP_NAME_BUFFER - 1));
     if (static_cast<std::size_t>(nLen) >= CLIP_NAME_BUFFER)
         nLen = static_cast<int>(CLIP_NAME_BUFFER) - 1;
-    const KindStep step = NextClipKind(m_nKind, nFormat, szName, static_cast<std::size_t>(nLen));
-    if (step.bSetsKind) {
-        m_nKind = step.nKind;
-        m_strName = ClipKindLabel(step.nKind);
-    }
-    if (step.bClassified)
-        m_bClassified = true;
+    if (nLen == 0)
+        return kNone;  // not registered (yet): ask again next time
+    return cache.emplace(nFormat, std::string(szName, static_cast<std::size_t>(nLen))).first->second;
 }
 
 bool CClip::IsSkippedFormat(UINT nFormat)

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "clips/clipformat.h"
 #include "fw/cstring.h"
 
@@ -38,6 +40,10 @@ private:
     // Last record of the chain, so appending does not walk the whole chain.
     CClipFormat* m_pLastFormat;
 };
+
+// The registered name of a format as classification reads it: at most 149
+// characters, empty for a format without one.
+const std::string& RegisteredFormatName(UINT nFormat);
 
 // Formats whose clipboard data is an enhanced-metafile handle rather than a
 // memory block: their bytes are kept through GetEnhMetaFileBits and put back
