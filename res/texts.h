@@ -4,4 +4,5 @@
 
 namespace Texts {
 inline constexpr char kAllocError[] = "Erreur d'allocation m\xe9moire";
+inline constexpr char kTotalAtStart[] = "Total : 0.0 Ko";
 }

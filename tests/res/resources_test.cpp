@@ -1,0 +1,419 @@
+// The compiled resources, read back from this executable (which links the same
+// object as trovelle.exe) with the Win32 resource functions.
+#include "res_reader.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <map>
+#include <string>
+#include <tuple>
+#include <vector>
+
+using namespace resread;
+
+namespace {
+
+// One control as the window's designer laid it out.
+struct ExpectedItem {
+    DWORD id;
+    const char* cls;
+    const char* text;  // Windows-1252; null when the text is the ordinal below
+    WORD textOrdinal;
+    short x, y, cx, cy;
+    DWORD style;
+};
+
+DlgTemplate LoadDialog(WORD id)
+{
+    DlgTemplate dlg;
+    const std::vector<BYTE> bytes = Raw(RT_DIALOG, id);
+    EXPECT_FALSE(bytes.empty()) << "no French dialog " << id;
+    EXPECT_TRUE(ParseDialog(bytes, dlg)) << "dialog " << id << " is cut short";
+    return dlg;
+}
+
+void ExpectItems(const DlgTemplate& dlg, const std::vector<ExpectedItem>& expected)
+{
+    ASSERT_EQ(dlg.items.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const DlgItem& got = dlg.items[i];
+        const ExpectedItem& want = expected[i];
+        SCOPED_TRACE("control " + std::to_string(i));
+        EXPECT_EQ(got.id, want.id);
+        EXPECT_EQ(ClassName(got.cls), want.cls);
+        if (want.text != nullptr) {
+            EXPECT_FALSE(got.text.bOrdinal);
+            EXPECT_EQ(To1252(got.text.name), want.text);
+        } else {
+            EXPECT_TRUE(got.text.bOrdinal);
+            EXPECT_EQ(got.text.ord, want.textOrdinal);
+        }
+        EXPECT_EQ(got.x, want.x);
+        EXPECT_EQ(got.y, want.y);
+        EXPECT_EQ(got.cx, want.cx);
+        EXPECT_EQ(got.cy, want.cy);
+        EXPECT_EQ(got.style, want.style) << std::hex << got.style;
+        EXPECT_EQ(got.exStyle, 0u);
+    }
+}
+
+// The version block's strings under the French, Unicode translation.
+std::wstring VersionString(std::vector<BYTE>& block, const wchar_t* name)
+{
+    const std::wstring path = std::wstring(L"\\StringFileInfo\\040C04B0\\") + name;
+    void* p = nullptr;
+    UINT len = 0;
+    if (!VerQueryValueW(block.data(), path.c_str(), &p, &len) || p == nullptr)
+        return L"<missing>";
+    return static_cast<const wchar_t*>(p);
+}
+
+#pragma pack(push, 2)
+struct GroupIconEntry {
+    BYTE width, height, colours, reserved;
+    WORD planes, bitCount;
+    DWORD bytesInRes;
+    WORD id;
+};
+#pragma pack(pop)
+
+std::vector<GroupIconEntry> GroupEntries(WORD id)
+{
+    const std::vector<BYTE> g = Raw(RT_GROUP_ICON, id);
+    std::vector<GroupIconEntry> out;
+    if (g.size() < 6)
+        return out;
+    WORD head[3];
+    std::memcpy(head, g.data(), sizeof head);
+    if (head[0] != 0 || head[1] != 1 || g.size() < 6 + head[2] * sizeof(GroupIconEntry))
+        return out;
+    out.resize(head[2]);
+    std::memcpy(out.data(), g.data() + 6, head[2] * sizeof(GroupIconEntry));
+    return out;
+}
+
+// Icon sizes: the program's icon in two sizes, the kinds and the small icon
+// in one each.
+std::map<WORD, std::vector<int>> ExpectedIconSizes()
+{
+    std::map<WORD, std::vector<int>> m{{128, {16, 32}}, {147, {16}}};
+    for (WORD id = 133; id <= 146; ++id)
+        m[id] = {32};
+    return m;
+}
+
+}  // namespace
+
+TEST(ResDialogs, MainWindowTemplate)
+{
+    const DlgTemplate dlg = LoadDialog(102);
+    EXPECT_TRUE(dlg.bExtended);
+    EXPECT_EQ(To1252(dlg.caption), "Trovelle");
+    EXPECT_EQ(dlg.style, 0x90CF0040u) << std::hex << dlg.style;
+    EXPECT_EQ(dlg.exStyle, 0x00040000u) << std::hex << dlg.exStyle;
+    EXPECT_EQ(dlg.x, 0);
+    EXPECT_EQ(dlg.y, 0);
+    EXPECT_EQ(dlg.cx, 326);
+    EXPECT_EQ(dlg.cy, 201);
+    EXPECT_TRUE(dlg.menu.bOrdinal);
+    EXPECT_EQ(dlg.menu.ord, 129);
+    EXPECT_TRUE(!dlg.cls.bOrdinal && dlg.cls.name.empty()) << "the dialog has a window class of its own";
+    EXPECT_EQ(To1252(dlg.face), "MS Sans Serif");
+    EXPECT_EQ(dlg.pointSize, 8);
+    EXPECT_EQ(dlg.weight, 0);
+    EXPECT_EQ(dlg.italic, 0);
+    EXPECT_EQ(dlg.charset, 1);
+    ExpectItems(dlg, {{1000, "syslistview32", "List1", 0, 0, 0, 326, 201, 0x50810300}});
+}
+
+TEST(ResDialogs, NameTemplate)
+{
+    const DlgTemplate dlg = LoadDialog(130);
+    EXPECT_FALSE(dlg.bExtended);
+    EXPECT_EQ(To1252(dlg.caption), "Ajouter");
+    EXPECT_EQ(dlg.style, 0x80C800C0u) << std::hex << dlg.style;
+    EXPECT_EQ(dlg.exStyle, 0u);
+    EXPECT_EQ(dlg.cx, 245);
+    EXPECT_EQ(dlg.cy, 45);
+    EXPECT_TRUE(!dlg.menu.bOrdinal && dlg.menu.name.empty());
+    EXPECT_EQ(To1252(dlg.face), "MS Sans Serif");
+    EXPECT_EQ(dlg.pointSize, 8);
+    // Template order is tab order: OK first, so it has the focus on opening.
+    ExpectItems(dlg, {
+                         {IDOK, "button", "OK", 0, 188, 7, 50, 14, 0x50010001},
+                         {IDCANCEL, "button", "Annuler", 0, 188, 24, 50, 14, 0x50010000},
+                         {1001, "edit", "", 0, 7, 18, 162, 13, 0x50810080},
+                         {0xFFFF, "static", "Nom de l'objet \xe0 ajouter :", 0, 7, 7, 79, 8, 0x50020000},
+                     });
+}
+
+TEST(ResDialogs, AboutTemplateAgreesWithTheVersionBlock)
+{
+    const DlgTemplate dlg = LoadDialog(100);
+    EXPECT_FALSE(dlg.bExtended);
+    EXPECT_EQ(To1252(dlg.caption), "A propos de Trovelle");
+    EXPECT_EQ(dlg.style, 0x80C800C0u) << std::hex << dlg.style;
+    EXPECT_EQ(dlg.cx, 235);
+    EXPECT_EQ(dlg.cy, 54);
+    EXPECT_EQ(To1252(dlg.face), "MS Sans Serif");
+    EXPECT_EQ(dlg.pointSize, 8);
+    ASSERT_EQ(dlg.items.size(), 5u);
+    const std::string notice = To1252(dlg.items[2].text.name);
+    const std::string address = To1252(dlg.items[4].text.name);
+    ExpectItems(dlg, {
+                         {0xFFFF, "static", nullptr, 128, 11, 17, 21, 20, 0x50000003},
+                         {0xFFFF, "static", "Trovelle version 1.0", 0, 40, 10, 119, 8, 0x50020080},
+                         {0xFFFF, "static", notice.c_str(), 0, 40, 24, 140, 8, 0x50020000},
+                         {IDOK, "button", "OK", 0, 178, 7, 50, 14, 0x50030001},
+                         {0xFFFF, "static", address.c_str(), 0, 40, 38, 119, 9, 0x50020000},
+                     });
+    EXPECT_NE(notice.find("2003"), std::string::npos) << notice;
+    EXPECT_NE(notice.find("Bramwick Software"), std::string::npos) << notice;
+    EXPECT_FALSE(address.empty());
+
+    // The box and the file's properties say the same.
+    std::vector<BYTE> block = Raw(RT_VERSION, 1);
+    ASSERT_FALSE(block.empty());
+    EXPECT_EQ(To1252(VersionString(block, L"LegalCopyright")), notice);
+    EXPECT_EQ(To1252(VersionString(block, L"FileDescription")), To1252(dlg.items[1].text.name));
+}
+
+TEST(ResMenu, MenuBarItemsInOrder)
+{
+    struct Item {
+        UINT id;  // 0 for a separator
+        const char* text;
+    };
+    struct Popup {
+        const char* text;
+        std::vector<Item> items;
+    };
+    const std::vector<Popup> expected = {
+        {"&Fichier", {{32771, "&Quitter"}}},
+        {"&Edition",
+         {{32776, "&Couper\t  Ctrl+X"},
+          {32773, "Co&pier\t  Ctrl+C"},
+          {32772, "C&oller\t  Ctrl+V"},
+          {0, ""},
+          {32774, "&Supprimer\t  Suppr"},
+          {32778, "&Renommer"}}},
+        {"&Options",
+         {{32779, "&Nommage automatique"},
+          {32785, "C&ollage automatique"},
+          {0, ""},
+          {32781, "&Icone dans la barre des t\xe2" "ches"},
+          {32782, "&Cacher quand minimis\xe9"}}},
+        {"&Aide", {{32786, "&Aide"}, {16, "A &propos..."}}},
+    };
+
+    ASSERT_FALSE(Raw(RT_MENU, 129).empty()) << "no French menu 129";
+    HMENU hMenu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(129));
+    ASSERT_NE(hMenu, nullptr);
+
+    // Text, type, id and pop-up of one item, read back as a window sees it.
+    struct Got {
+        std::string text;
+        UINT type;
+        UINT id;
+        HMENU sub;
+    };
+    auto get = [](HMENU m, int pos) {
+        wchar_t buf[128] = {};
+        MENUITEMINFOW mii{};
+        mii.cbSize = sizeof mii;
+        mii.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STRING | MIIM_SUBMENU;
+        mii.dwTypeData = buf;
+        mii.cch = 127;
+        EXPECT_TRUE(GetMenuItemInfoW(m, pos, TRUE, &mii));
+        return Got{To1252(buf), mii.fType, mii.wID, mii.hSubMenu};
+    };
+
+    ASSERT_EQ(GetMenuItemCount(hMenu), static_cast<int>(expected.size()));
+    for (std::size_t p = 0; p < expected.size(); ++p) {
+        const Got top = get(hMenu, static_cast<int>(p));
+        EXPECT_EQ(top.text, expected[p].text);
+        ASSERT_NE(top.sub, nullptr) << expected[p].text;
+        ASSERT_EQ(GetMenuItemCount(top.sub), static_cast<int>(expected[p].items.size())) << expected[p].text;
+        for (std::size_t i = 0; i < expected[p].items.size(); ++i) {
+            const Item& want = expected[p].items[i];
+            const Got got = get(top.sub, static_cast<int>(i));
+            SCOPED_TRACE(std::string(expected[p].text) + " item " + std::to_string(i));
+            EXPECT_EQ(got.sub, nullptr);
+            if (want.id == 0) {
+                EXPECT_TRUE(got.type & MFT_SEPARATOR);
+                continue;
+            }
+            EXPECT_FALSE(got.type & MFT_SEPARATOR);
+            EXPECT_EQ(got.id, want.id);
+            EXPECT_EQ(got.text, want.text);
+        }
+    }
+    DestroyMenu(hMenu);
+}
+
+TEST(ResMenu, AcceleratorTable)
+{
+    ASSERT_FALSE(Raw(RT_ACCELERATOR, 131).empty()) << "no French accelerator table 131";
+    HACCEL hAccel = LoadAcceleratorsW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(131));
+    ASSERT_NE(hAccel, nullptr);
+    const int n = CopyAcceleratorTableW(hAccel, nullptr, 0);
+    std::vector<ACCEL> table(n);
+    CopyAcceleratorTableW(hAccel, table.data(), n);
+    DestroyAcceleratorTable(hAccel);
+
+    using Entry = std::tuple<int, int, int>;  // fVirt, key, command
+    std::vector<Entry> got;
+    for (const ACCEL& a : table)
+        got.emplace_back(a.fVirt, a.key, a.cmd);
+    std::vector<Entry> want = {
+        {FVIRTKEY | FCONTROL | FNOINVERT, 'X', 32776},
+        {FVIRTKEY | FCONTROL | FNOINVERT, 'C', 32773},
+        {FVIRTKEY | FCONTROL | FNOINVERT, 'V', 32772},
+        {FVIRTKEY | FNOINVERT, VK_DELETE, 32774},
+        {FVIRTKEY | FNOINVERT, VK_BACK, 32774},
+    };
+    std::sort(got.begin(), got.end());
+    std::sort(want.begin(), want.end());
+    EXPECT_EQ(got, want);
+}
+
+TEST(ResIcons, EachIconHasItsSizesIn24BitColourWithAMask)
+{
+    for (const auto& [id, sizes] : ExpectedIconSizes()) {
+        SCOPED_TRACE("icon " + std::to_string(id));
+        const std::vector<GroupIconEntry> entries = GroupEntries(id);
+        ASSERT_EQ(entries.size(), sizes.size());
+        for (std::size_t i = 0; i < sizes.size(); ++i) {
+            const int n = sizes[i];
+            const GroupIconEntry& e = entries[i];
+            EXPECT_EQ(e.width, n);
+            EXPECT_EQ(e.height, n);
+            EXPECT_EQ(e.bitCount, 24);
+            EXPECT_EQ(e.planes, 1);
+
+            const std::vector<BYTE> img = Raw(RT_ICON, e.id);
+            const std::size_t colourRow = (n * 3 + 3) / 4 * 4, maskRow = (n + 31) / 32 * 4;
+            ASSERT_EQ(img.size(), sizeof(BITMAPINFOHEADER) + (colourRow + maskRow) * n);
+            EXPECT_EQ(img.size(), e.bytesInRes);
+            BITMAPINFOHEADER bih;
+            std::memcpy(&bih, img.data(), sizeof bih);
+            EXPECT_EQ(bih.biSize, sizeof bih);
+            EXPECT_EQ(bih.biWidth, n);
+            EXPECT_EQ(bih.biHeight, 2 * n);  // colour bitmap and mask
+            EXPECT_EQ(bih.biBitCount, 24);
+            EXPECT_EQ(bih.biCompression, static_cast<DWORD>(BI_RGB));
+
+            // The mask lets the background through around the picture, and
+            // the picture covers a fair part of it: neither a forgotten
+            // mask nor an empty image.
+            const BYTE* mask = img.data() + sizeof bih + colourRow * n;
+            int transparent = 0;
+            for (int y = 0; y < n; ++y)
+                for (int x = 0; x < n; ++x)
+                    transparent += (mask[y * maskRow + x / 8] >> (7 - x % 8)) & 1;
+            EXPECT_GT(transparent, 0);
+            EXPECT_GE(n * n - transparent, n * n / 8);
+        }
+    }
+}
+
+TEST(ResIcons, LoadAtTheirSizes)
+{
+    HINSTANCE hInst = GetModuleHandleW(nullptr);
+    for (const auto& [id, sizes] : ExpectedIconSizes()) {
+        for (int n : sizes) {
+            SCOPED_TRACE("icon " + std::to_string(id) + " at " + std::to_string(n));
+            HICON hIcon = static_cast<HICON>(LoadImageW(hInst, MAKEINTRESOURCEW(id), IMAGE_ICON, n, n, 0));
+            ASSERT_NE(hIcon, nullptr);
+            ICONINFO info{};
+            ASSERT_TRUE(GetIconInfo(hIcon, &info));
+            EXPECT_TRUE(info.fIcon);
+            ASSERT_NE(info.hbmColor, nullptr) << "a colour icon, not a monochrome one";
+            BITMAP bm{};
+            GetObjectW(info.hbmColor, sizeof bm, &bm);
+            EXPECT_EQ(bm.bmWidth, n);
+            EXPECT_EQ(bm.bmHeight, n);
+            DeleteObject(info.hbmColor);
+            DeleteObject(info.hbmMask);
+            DestroyIcon(hIcon);
+        }
+    }
+    // The window's large icon comes from LoadIcon, at the system size.
+    EXPECT_NE(LoadIconW(hInst, MAKEINTRESOURCEW(128)), nullptr);
+}
+
+TEST(ResIcons, KindIconsAreDistinctPictures)
+{
+    std::vector<std::vector<BYTE>> pictures;
+    for (WORD id = 133; id <= 146; ++id) {
+        const std::vector<GroupIconEntry> entries = GroupEntries(id);
+        ASSERT_EQ(entries.size(), 1u) << id;
+        pictures.push_back(Raw(RT_ICON, entries[0].id));
+    }
+    for (std::size_t i = 0; i < pictures.size(); ++i)
+        for (std::size_t j = i + 1; j < pictures.size(); ++j)
+            EXPECT_NE(pictures[i], pictures[j]) << "icons " << 133 + i << " and " << 133 + j;
+}
+
+TEST(ResVersion, FixedInfoAndFrenchStrings)
+{
+    std::vector<BYTE> block = Raw(RT_VERSION, 1);
+    ASSERT_FALSE(block.empty()) << "no French version resource";
+
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT len = 0;
+    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &len));
+    ASSERT_GE(len, sizeof *fixed);
+    EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
+    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
+    EXPECT_EQ(fixed->dwFileVersionLS, 0u);
+    EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
+    EXPECT_EQ(fixed->dwProductVersionLS, 0u);
+    EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
+
+    WORD* translation = nullptr;
+    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &len));
+    ASSERT_EQ(len, 4u) << "one translation";
+    EXPECT_EQ(translation[0], 0x040C);
+    EXPECT_EQ(translation[1], 1200);
+
+    EXPECT_EQ(VersionString(block, L"ProductName"), L"Trovelle");
+    EXPECT_EQ(VersionString(block, L"FileDescription"), L"Trovelle version 1.0");
+    EXPECT_EQ(VersionString(block, L"CompanyName"), L"Bramwick Software");
+    EXPECT_EQ(VersionString(block, L"FileVersion"), L"1.0.0.0");
+    EXPECT_EQ(VersionString(block, L"ProductVersion"), L"1.0.0.0");
+    EXPECT_EQ(VersionString(block, L"OriginalFilename"), L"trovelle.exe");
+}
+
+TEST(ResManifest, AsksForCommonControls6AndGetsThem)
+{
+    const std::vector<BYTE> raw = Raw(RT_MANIFEST, 1, MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
+    ASSERT_FALSE(raw.empty()) << "no manifest 1";
+    const std::string xml(raw.begin(), raw.end());
+    const std::size_t cc = xml.find("name=\"Microsoft.Windows.Common-Controls\"");
+    ASSERT_NE(cc, std::string::npos);
+    const std::size_t start = xml.rfind('<', cc), end = xml.find('>', cc);
+    EXPECT_NE(xml.substr(start, end - start).find("version=\"6.0.0.0\""), std::string::npos);
+    EXPECT_NE(xml.find("PerMonitorV2"), std::string::npos);
+    EXPECT_NE(xml.find("<supportedOS"), std::string::npos);
+
+    // The loader applied it: this process's common controls are the side by
+    // side assembly of version 6, not the system folder's version 5 (whose
+    // DllGetVersion Wine also gives for version 6, so the path tells).
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
+    ASSERT_TRUE(InitCommonControlsEx(&icc));
+    HMODULE hComctl = GetModuleHandleW(L"comctl32.dll");
+    ASSERT_NE(hComctl, nullptr);
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(hComctl, path, MAX_PATH);
+    std::string lower = To1252(path);
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+    EXPECT_NE(lower.find("\\winsxs\\"), std::string::npos) << lower;
+    EXPECT_NE(lower.find("common-controls_6595b64144ccf1df_6."), std::string::npos) << lower;
+}
