@@ -1,22 +1,28 @@
 // The application object: the stored clips, their byte total and the four
-// options that persist in the registry.
+// options that persist in the registry. Its InitInstance is the whole life of
+// the program: it runs the main window and tidies up after it.
 #pragma once
 
 #include <windows.h>
 
 #include "clips/cliplist.h"
+#include "fw/afxwin.h"
 
-class CKeeperApp {
+class CKeeperApp : public CWinApp {
 public:
-    CKeeperApp() = default;
-    CKeeperApp(const CKeeperApp&) = delete;
-    CKeeperApp& operator=(const CKeeperApp&) = delete;
+    CKeeperApp();
+    ~CKeeperApp() override;
+
+    BOOL InitInstance() override;
 
     // Reads the four options: true only when all four were read. The caller
     // turns every option off on false.
     bool LoadSettings();
     // Writes the four options: true when all four were written.
     bool SaveSettings();
+
+    // Deletes every clip of the list (the nodes stay until the list goes).
+    void DeleteAllClips();
 
     CClipList m_listClips{10};
     DWORD m_dwTotalBytes = 0;
@@ -25,6 +31,8 @@ public:
     BOOL m_bTaskIcon = 0;
     BOOL m_bHideWhenMinimized = 0;
 };
+
+extern CKeeperApp theKeeperApp;
 
 // Where the options live, below HKEY_CURRENT_USER, one key per level.
 inline constexpr const char* kSettingsKeyPath[] = {"Software", "Bramwick Software", "Trovelle", "1.0"};

@@ -72,7 +72,7 @@ bool CKeeperApp::SaveSettings()
     HANDLE hHeap = GetProcessHeap();
     DWORD* pdwDisposition = static_cast<DWORD*>(Sys().HeapAlloc(hHeap, 0, sizeof(DWORD)));
     if (pdwDisposition == nullptr) {
-        Sys().MessageBoxA(nullptr, Texts::kAllocError, "Trovelle", MB_OK | MB_ICONSTOP);
+        AfxMessageBox(Texts::kAllocError, MB_OK | MB_ICONSTOP);
         return false;
     }
 

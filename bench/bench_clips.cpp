@@ -4,6 +4,8 @@
 // Prints ratios; asserts nothing.
 #include <windows.h>
 
+#include "clock.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -13,18 +15,6 @@
 #include "clips/clip.h"
 
 namespace {
-
-double Now()
-{
-    static LARGE_INTEGER freq = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
-}
 
 HWND MakeWindow()
 {
@@ -91,12 +81,6 @@ void Free(std::vector<Copy>& copies)
     for (Copy& c : copies)
         VirtualFree(c.p, 0, MEM_RELEASE);
     copies.clear();
-}
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 struct Pair {

@@ -37,6 +37,18 @@ session_start_xvfb() {
   export DISPLAY=":$n"
 }
 
+# Wine's own fonts (Marlett draws the caption buttons, Tahoma the captions)
+# are not found where Debian installs them; the prefix's font folder is
+# always searched.
+session_install_fonts() {
+  local fonts=$WINEPREFIX/drive_c/windows/Fonts
+  [ -d /usr/share/wine/fonts ] && [ -d "$fonts" ] || return 0
+  local f
+  for f in /usr/share/wine/fonts/*.ttf; do
+    [ -e "$fonts/$(basename "$f")" ] || cp "$f" "$fonts/"
+  done
+}
+
 # session_start_wine: makes the prefix on first use and keeps one wineserver
 # running for the whole session, so each test program starts quickly.
 session_start_wine() {
@@ -46,7 +58,13 @@ session_start_wine() {
     wineboot -i >/dev/null 2>&1
     wineserver -w
   fi
+  session_install_fonts
   wineserver -p
+  # Every window opens inside one virtual desktop that Wine draws itself,
+  # frames included, whatever window manager there is (or none).
+  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 || true
+  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "${TROVELLE_DESKTOP:-1024x768}" /f \
+    >/dev/null 2>&1 || true
   # Start Wine's background services (and the desktop window) now, with no
   # pipe of ours open: a test runner would otherwise wait on them.
   wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true

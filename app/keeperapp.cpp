@@ -1,0 +1,45 @@
+#include "app/keeperapp.h"
+
+#include "clips/clip.h"
+#include "mainwnd/keeperdlg.h"
+
+CKeeperApp theKeeperApp;
+
+CKeeperApp::CKeeperApp() = default;
+
+CKeeperApp::~CKeeperApp() = default;  // the list gives back its node blocks
+
+BOOL CKeeperApp::InitInstance()
+{
+    AfxEnableControlContainer();
+    Enable3dControls();
+
+    m_dwTotalBytes = 0;
+    if (!LoadSettings()) {
+        // All together or not at all.
+        m_bAutoName = m_bAutoPaste = m_bTaskIcon = m_bHideWhenMinimized = 0;
+    }
+
+    {
+        CKeeperDlg dlg;
+        m_pMainWnd = &dlg;
+        dlg.DoModal();
+
+        // The window has gone: the clips go too, then the options are kept.
+        DeleteAllClips();
+        SaveSettings();
+        m_pMainWnd = nullptr;
+    }
+    // No message loop of our own: the program ends here.
+    return FALSE;
+}
+
+void CKeeperApp::DeleteAllClips()
+{
+    for (CClipList::Node* pNode = m_listClips.GetHeadPosition(); pNode != nullptr;) {
+        CClipList::Node* pNext = pNode->pNext;
+        delete pNode->pClip;
+        pNode->pClip = nullptr;
+        pNode = pNext;
+    }
+}

@@ -1,0 +1,16 @@
+// Asks for the name of a new clip: at most 50 characters, taken as typed.
+#pragma once
+
+#include "fw/afxwin.h"
+
+class CNameDlg : public CDialog {
+public:
+    CNameDlg();
+    ~CNameDlg() override = default;
+
+    CString m_strName;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    DECLARE_MESSAGE_MAP()
+};

@@ -1,0 +1,20 @@
+// Our small stand-in for the classic application framework, on plain Win32
+// with the ANSI functions: what Trovelle uses of it, under the same names.
+#pragma once
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "fw/cstring.h"
+#include "fw/sysapi.h"
+#include "fw/rect.h"
+#include "fw/msgmap.h"
+#include "fw/wnd.h"
+#include "fw/menu.h"
+#include "fw/gdi.h"
+#include "fw/imagelist.h"
+#include "fw/ctrls.h"
+#include "fw/ddx.h"
+#include "fw/dialog.h"
+#include "fw/winapp.h"

@@ -1,0 +1,65 @@
+#include "fw/ddx.h"
+
+#include "fw/winapp.h"
+#include "fw/wnd.h"
+#include "res/texts.h"
+
+HWND CDataExchange::PrepareCtrl(int nIDC)
+{
+    m_idLastControl = nIDC;
+    m_bEditLastControl = FALSE;
+    return ::GetDlgItem(m_pDlgWnd->m_hWnd, nIDC);
+}
+
+HWND CDataExchange::PrepareEditCtrl(int nIDC)
+{
+    const HWND hWndCtrl = PrepareCtrl(nIDC);
+    m_bEditLastControl = TRUE;
+    return hWndCtrl;
+}
+
+void CDataExchange::Fail()
+{
+    if (m_bSaveAndValidate && m_idLastControl != 0 && m_bEditLastControl) {
+        const HWND hWndCtrl = ::GetDlgItem(m_pDlgWnd->m_hWnd, m_idLastControl);
+        ::SetFocus(hWndCtrl);
+        ::SendMessageA(hWndCtrl, EM_SETSEL, 0, -1);
+    }
+    throw CUserException();
+}
+
+void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl)
+{
+    if (rControl.m_hWnd == nullptr)
+        rControl.SubclassWindow(pDX->PrepareCtrl(nIDC));
+}
+
+void DDX_Text(CDataExchange* pDX, int nIDC, CString& value)
+{
+    const HWND hWndCtrl = pDX->PrepareEditCtrl(nIDC);
+    const int nLen = ::GetWindowTextLengthA(hWndCtrl);
+    if (pDX->m_bSaveAndValidate) {
+        ::GetWindowTextA(hWndCtrl, value.GetBuffer(nLen), nLen + 1);
+        value.ReleaseBuffer();
+        return;
+    }
+    // An unchanged text is not set again: no flicker, no EN_CHANGE.
+    CString current;
+    ::GetWindowTextA(hWndCtrl, current.GetBuffer(nLen), nLen + 1);
+    current.ReleaseBuffer();
+    if (!(current == value))
+        ::SetWindowTextA(hWndCtrl, value);
+}
+
+void DDV_MaxChars(CDataExchange* pDX, const CString& value, int nChars)
+{
+    if (pDX->m_bSaveAndValidate && value.GetLength() > nChars) {
+        CString prompt;
+        prompt.Format(Texts::kMaxChars, nChars);
+        AfxMessageBox(prompt, MB_ICONEXCLAMATION);
+        pDX->Fail();
+    }
+    if (pDX->m_idLastControl != 0 && pDX->m_bEditLastControl)
+        ::SendMessageA(::GetDlgItem(pDX->m_pDlgWnd->m_hWnd, pDX->m_idLastControl), EM_LIMITTEXT,
+                       static_cast<WPARAM>(nChars), 0);
+}

@@ -1,0 +1,11 @@
+#include "fw/gdi.h"
+
+#include "fw/wnd.h"
+
+CPaintDC::CPaintDC(CWnd* pWnd) : m_hWnd(pWnd->m_hWnd) { m_hDC = ::BeginPaint(m_hWnd, &m_ps); }
+
+CPaintDC::~CPaintDC()
+{
+    if (m_hDC != nullptr)
+        ::EndPaint(m_hWnd, &m_ps);
+}

@@ -1,0 +1,96 @@
+// Message maps with the classic spelling. DECLARE_MESSAGE_MAP() declares one
+// virtual function, OnWndMsg; BEGIN_MESSAGE_MAP ... END_MESSAGE_MAP define it
+// as a chain of tests, one per entry, that ends in the base class's map. A
+// handler that matches takes the message: OnWndMsg returns TRUE with the
+// result in *pResult. A message nobody takes goes to the default procedure.
+//
+// Entries call their handlers directly, so the compiler checks every
+// handler's signature and the base class's handler is found as usual.
+#pragma once
+
+#include <windows.h>
+
+// The root of everything that has a message map: windows and the application.
+class CCmdTarget {
+public:
+    virtual ~CCmdTarget() = default;
+    virtual BOOL OnWndMsg(UINT, WPARAM, LPARAM, LRESULT*) { return FALSE; }
+};
+
+#define DECLARE_MESSAGE_MAP()                                                              \
+protected:                                                                                 \
+    BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                             \
+    BOOL theClass::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) \
+    {                                                                                      \
+        using TheBaseClass = baseClass;
+
+#define END_MESSAGE_MAP()                                            \
+        return TheBaseClass::OnWndMsg(message, wParam, lParam, pResult); \
+    }
+
+// Menu and accelerator commands (code 0 or 1 without a control) and the
+// code-0 notification of controls, which is BN_CLICKED.
+#define AFX_IS_COMMAND(id)                                                  \
+    (message == WM_COMMAND && LOWORD(wParam) == static_cast<WORD>(id) &&   \
+     (HIWORD(wParam) == 0 || (HIWORD(wParam) == 1 && lParam == 0)))
+
+#define ON_COMMAND(id, memberFxn) \
+    if (AFX_IS_COMMAND(id)) {     \
+        memberFxn();              \
+        *pResult = 0;             \
+        return TRUE;              \
+    }
+
+#define ON_BN_CLICKED(id, memberFxn)                                                      \
+    if (message == WM_COMMAND && LOWORD(wParam) == static_cast<WORD>(id) &&              \
+        HIWORD(wParam) == BN_CLICKED) {                                                   \
+        memberFxn();                                                                      \
+        *pResult = 0;                                                                     \
+        return TRUE;                                                                      \
+    }
+
+#define ON_NOTIFY(wNotifyCode, id, memberFxn)                                             \
+    if (message == WM_NOTIFY &&                                                           \
+        reinterpret_cast<NMHDR*>(lParam)->code == static_cast<UINT>(wNotifyCode) &&       \
+        reinterpret_cast<NMHDR*>(lParam)->idFrom == static_cast<UINT_PTR>(id)) {          \
+        *pResult = 0;                                                                     \
+        memberFxn(reinterpret_cast<NMHDR*>(lParam), pResult);                             \
+        return TRUE;                                                                      \
+    }
+
+#define ON_MESSAGE(msg, memberFxn)                \
+    if (message == static_cast<UINT>(msg)) {      \
+        *pResult = memberFxn(wParam, lParam);     \
+        return TRUE;                              \
+    }
+
+#define AFX_ON_VOID(msg, call) \
+    if (message == (msg)) {    \
+        call;                  \
+        *pResult = 0;          \
+        return TRUE;           \
+    }
+
+#define ON_WM_PAINT() AFX_ON_VOID(WM_PAINT, OnPaint())
+#define ON_WM_CLOSE() AFX_ON_VOID(WM_CLOSE, OnClose())
+#define ON_WM_SIZE() AFX_ON_VOID(WM_SIZE, OnSize(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam)))
+#define ON_WM_SYSCOMMAND() AFX_ON_VOID(WM_SYSCOMMAND, OnSysCommand(static_cast<UINT>(wParam), lParam))
+#define ON_WM_INITMENU() AFX_ON_VOID(WM_INITMENU, OnInitMenu(CMenu::FromHandle(reinterpret_cast<HMENU>(wParam))))
+#define ON_WM_DRAWCLIPBOARD() AFX_ON_VOID(WM_DRAWCLIPBOARD, OnDrawClipboard())
+#define ON_WM_CHANGECBCHAIN() \
+    AFX_ON_VOID(WM_CHANGECBCHAIN, OnChangeCbChain(reinterpret_cast<HWND>(wParam), reinterpret_cast<HWND>(lParam)))
+#define ON_WM_DESTROYCLIPBOARD() AFX_ON_VOID(WM_DESTROYCLIPBOARD, OnDestroyClipboard())
+// Client coordinates are signed: a point left of or above the client area is negative.
+#define ON_WM_RBUTTONDBLCLK()                                                     \
+    AFX_ON_VOID(WM_RBUTTONDBLCLK,                                                 \
+                OnRButtonDblClk(static_cast<UINT>(wParam),                       \
+                                CPoint(static_cast<short>(LOWORD(lParam)),       \
+                                       static_cast<short>(HIWORD(lParam)))))
+
+#define ON_WM_QUERYDRAGICON()                                             \
+    if (message == WM_QUERYDRAGICON) {                                    \
+        *pResult = reinterpret_cast<LRESULT>(OnQueryDragIcon());          \
+        return TRUE;                                                      \
+    }

@@ -1,0 +1,89 @@
+#include "fw/winapp.h"
+
+#include "fw/sysapi.h"
+#include "fw/tempmap.h"
+#include "fw/wnd.h"
+
+namespace {
+CWinApp* g_pApp = nullptr;
+}  // namespace
+
+CWinApp::CWinApp(LPCSTR lpszAppName)
+{
+    g_pApp = this;
+    // WinMain sets it again; tests that have no WinMain get the same value.
+    m_hInstance = ::GetModuleHandleA(nullptr);
+    if (lpszAppName != nullptr) {
+        m_strAppName = lpszAppName;
+    } else {
+        char szPath[MAX_PATH] = {};
+        ::GetModuleFileNameA(nullptr, szPath, MAX_PATH);
+        CString strName(szPath);
+        strName = strName.Mid(strName.ReverseFind('\\') + 1);
+        const int nDot = strName.ReverseFind('.');
+        m_strAppName = nDot >= 0 ? strName.Left(nDot) : strName;
+    }
+    m_pszAppName = m_strAppName;
+}
+
+CWinApp::~CWinApp()
+{
+    if (g_pApp == this)
+        g_pApp = nullptr;
+}
+
+BOOL CWinApp::InitInstance() { return TRUE; }
+
+int CWinApp::ExitInstance() { return m_nExitCode; }
+
+int CWinApp::Run()
+{
+    MSG msg;
+    BOOL bGot;
+    for (;;) {
+        if (!::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE) && fw::DispatchDepth() == 0)
+            fw::DeleteTempObjects();
+        bGot = ::GetMessageA(&msg, nullptr, 0, 0);
+        if (bGot <= 0)
+            break;
+        if (!PreTranslateMessage(&msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+    }
+    m_nExitCode = bGot == 0 ? static_cast<int>(msg.wParam) : -1;
+    return ExitInstance();
+}
+
+BOOL CWinApp::PreTranslateMessage(MSG* pMsg)
+{
+    return CWnd::WalkPreTranslateTree(m_pMainWnd != nullptr ? m_pMainWnd->m_hWnd : nullptr, pMsg);
+}
+
+CWinApp* AfxGetApp() { return g_pApp; }
+
+CWnd* AfxGetMainWnd() { return g_pApp != nullptr ? g_pApp->m_pMainWnd : nullptr; }
+
+HINSTANCE AfxGetInstanceHandle() { return g_pApp != nullptr ? g_pApp->m_hInstance : ::GetModuleHandleA(nullptr); }
+
+HINSTANCE AfxGetResourceHandle() { return AfxGetInstanceHandle(); }
+
+int AfxMessageBox(LPCSTR lpszText, UINT nType, UINT)
+{
+    if ((nType & MB_ICONMASK) == 0) {
+        switch (nType & MB_TYPEMASK) {
+        case MB_OK:
+        case MB_OKCANCEL:
+            nType |= MB_ICONEXCLAMATION;
+            break;
+        case MB_YESNO:
+        case MB_YESNOCANCEL:
+            nType |= MB_ICONQUESTION;
+            break;
+        default:
+            break;
+        }
+    }
+    return Sys().MessageBoxA(CWnd::GetSafeOwner_(nullptr), lpszText,
+                             g_pApp != nullptr ? g_pApp->m_pszAppName : nullptr, nType);
+}

@@ -1,0 +1,282 @@
+#include "fw/wnd.h"
+
+#include "fw/ddx.h"
+#include "fw/dialog.h"
+#include "fw/menu.h"
+#include "fw/tempmap.h"
+#include "fw/winapp.h"
+
+namespace {
+// Controls may use GWLP_USERDATA themselves; a property is ours alone.
+const char kWndProp[] = "Trovelle.CWnd";
+}  // namespace
+
+CWnd::~CWnd()
+{
+    if (CWinApp* pApp = AfxGetApp(); pApp != nullptr && pApp->m_pMainWnd == this)
+        pApp->m_pMainWnd = nullptr;
+    if (m_hWnd != nullptr) {
+        const HWND hWnd = m_hWnd;
+        ::DestroyWindow(hWnd);
+        if (m_hWnd != nullptr)
+            Detach();
+    }
+}
+
+CWnd* CWnd::FromHandlePermanent(HWND hWnd)
+{
+    if (hWnd == nullptr)
+        return nullptr;
+    if (auto* pWnd = static_cast<CWnd*>(::GetPropA(hWnd, kWndProp)))
+        return pWnd;
+    // DWLP_USER means something only in a dialog of our own procedure.
+    if (::GetClassLongPtrA(hWnd, GCW_ATOM) == reinterpret_cast<ULONG_PTR>(WC_DIALOG) &&
+        ::GetWindowLongPtrA(hWnd, DWLP_DLGPROC) == reinterpret_cast<LONG_PTR>(&CDialog::DialogProc))
+        return reinterpret_cast<CDialog*>(::GetWindowLongPtrA(hWnd, DWLP_USER));
+    return nullptr;
+}
+
+CWnd* CWnd::FromHandle(HWND hWnd)
+{
+    if (CWnd* pWnd = FromHandlePermanent(hWnd))
+        return pWnd;
+    return fw::TempObject<CWnd>(hWnd);
+}
+
+BOOL CWnd::Attach(HWND hWndNew)
+{
+    if (m_hWnd != nullptr || hWndNew == nullptr)
+        return FALSE;
+    m_hWnd = hWndNew;
+    return TRUE;
+}
+
+HWND CWnd::Detach()
+{
+    if (m_hWnd != nullptr && FromHandlePermanent(m_hWnd) == this) {
+        if (m_pfnSuper != nullptr)
+            return UnsubclassWindow();
+        ::SetWindowLongPtrA(m_hWnd, DWLP_USER, 0);
+    }
+    const HWND hWnd = m_hWnd;
+    m_hWnd = nullptr;
+    return hWnd;
+}
+
+BOOL CWnd::SubclassWindow(HWND hWnd)
+{
+    if (m_hWnd != nullptr || hWnd == nullptr || FromHandlePermanent(hWnd) != nullptr)
+        return FALSE;
+    if (!::SetPropA(hWnd, kWndProp, this))
+        return FALSE;
+    m_pfnSuper = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::WndProc)));
+    if (m_pfnSuper == nullptr) {
+        ::RemovePropA(hWnd, kWndProp);
+        return FALSE;
+    }
+    m_hWnd = hWnd;
+    return TRUE;
+}
+
+BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent)
+{
+    return pParent != nullptr && SubclassWindow(::GetDlgItem(pParent->m_hWnd, static_cast<int>(nID)));
+}
+
+HWND CWnd::UnsubclassWindow()
+{
+    const HWND hWnd = m_hWnd;
+    if (hWnd == nullptr || m_pfnSuper == nullptr)
+        return nullptr;
+    // Whoever subclassed the window after us calls our procedure: we cannot
+    // leave his chain.
+    if (::GetWindowLongPtrA(hWnd, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(&CWnd::WndProc))
+        return nullptr;
+    ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
+    ::RemovePropA(hWnd, kWndProp);
+    m_pfnSuper = nullptr;
+    m_hWnd = nullptr;
+    return hWnd;
+}
+
+BOOL CWnd::CreateEx(DWORD dwExStyle, LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
+                    CWnd* pParentWnd, UINT nID, LPVOID lpParam)
+{
+    if (m_hWnd != nullptr)
+        return FALSE;
+    const HWND hWnd = ::CreateWindowExA(dwExStyle, lpszClassName, lpszWindowName, dwStyle, rect.left, rect.top,
+                                        rect.right - rect.left, rect.bottom - rect.top,
+                                        pParentWnd != nullptr ? pParentWnd->m_hWnd : nullptr,
+                                        (dwStyle & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID))
+                                                             : nullptr,
+                                        AfxGetInstanceHandle(), lpParam);
+    if (hWnd == nullptr)
+        return FALSE;
+    if (!SubclassWindow(hWnd)) {
+        ::DestroyWindow(hWnd);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CWnd::Create(LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd,
+                  UINT nID)
+{
+    return CreateEx(0, lpszClassName, lpszWindowName, dwStyle | WS_CHILD, rect, pParentWnd, nID);
+}
+
+BOOL CWnd::DestroyWindow()
+{
+    if (m_hWnd == nullptr)
+        return FALSE;
+    const HWND hWnd = m_hWnd;
+    const BOOL bResult = ::DestroyWindow(hWnd);
+    // A window that is not subclassed sends us no WM_NCDESTROY.
+    if (m_hWnd == hWnd && !::IsWindow(hWnd))
+        m_hWnd = nullptr;
+    return bResult;
+}
+
+LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) const
+{
+    return ::SendMessageA(m_hWnd, message, wParam, lParam);
+}
+
+BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) const
+{
+    return ::PostMessageA(m_hWnd, message, wParam, lParam);
+}
+
+void CWnd::MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint)
+{
+    ::MoveWindow(m_hWnd, x, y, nWidth, nHeight, bRepaint);
+}
+
+void CWnd::MoveWindow(LPCRECT lpRect, BOOL bRepaint)
+{
+    MoveWindow(lpRect->left, lpRect->top, lpRect->right - lpRect->left, lpRect->bottom - lpRect->top, bRepaint);
+}
+
+BOOL CWnd::RedrawWindow(LPCRECT lpRectUpdate, HRGN hrgnUpdate, UINT flags)
+{
+    return ::RedrawWindow(m_hWnd, lpRectUpdate, hrgnUpdate, flags);
+}
+
+HICON CWnd::SetIcon(HICON hIcon, BOOL bBigIcon)
+{
+    return reinterpret_cast<HICON>(
+        SendMessage(WM_SETICON, bBigIcon ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(hIcon)));
+}
+
+CWnd* CWnd::GetDlgItem(int nID) const { return FromHandle(::GetDlgItem(m_hWnd, nID)); }
+
+CWnd* CWnd::GetParent() const { return FromHandle(::GetParent(m_hWnd)); }
+
+CWnd* CWnd::SetFocus() { return FromHandle(::SetFocus(m_hWnd)); }
+
+CMenu* CWnd::GetMenu() const { return CMenu::FromHandle(::GetMenu(m_hWnd)); }
+
+int CWnd::GetWindowText(LPSTR lpszStringBuf, int nMaxCount) const
+{
+    return ::GetWindowTextA(m_hWnd, lpszStringBuf, nMaxCount);
+}
+
+void CWnd::GetWindowText(CString& rString) const
+{
+    const int nLen = ::GetWindowTextLengthA(m_hWnd);
+    ::GetWindowTextA(m_hWnd, rString.GetBuffer(nLen), nLen + 1);
+    rString.ReleaseBuffer();
+}
+
+BOOL CWnd::UpdateData(BOOL bSaveAndValidate)
+{
+    CDataExchange dx(this, bSaveAndValidate);
+    try {
+        DoDataExchange(&dx);
+    } catch (const CUserException&) {
+        return FALSE;  // the user has been told
+    }
+    return TRUE;
+}
+
+void CWnd::DoDataExchange(CDataExchange*) {}
+
+BOOL CWnd::PreTranslateMessage(MSG*) { return FALSE; }
+
+BOOL CWnd::WalkPreTranslateTree(HWND hWndStop, MSG* pMsg)
+{
+    for (HWND hWnd = pMsg->hwnd; hWnd != nullptr; hWnd = ::GetParent(hWnd)) {
+        CWnd* pWnd = FromHandlePermanent(hWnd);
+        if (pWnd != nullptr && pWnd->PreTranslateMessage(pMsg))
+            return TRUE;
+        if (hWnd == hWndStop)
+            break;
+    }
+    return FALSE;
+}
+
+LRESULT CWnd::Default() { return DefWindowProc(m_msgCur.message, m_msgCur.wParam, m_msgCur.lParam); }
+
+LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (m_pfnSuper != nullptr)
+        return ::CallWindowProcA(m_pfnSuper, m_hWnd, message, wParam, lParam);
+    return ::DefWindowProcA(m_hWnd, message, wParam, lParam);
+}
+
+HWND CWnd::GetSafeOwner_(HWND hParent)
+{
+    HWND hWnd = hParent;
+    if (hWnd == nullptr) {
+        if (CWnd* pMain = AfxGetMainWnd())
+            hWnd = pMain->m_hWnd;
+        if (hWnd == nullptr)
+            hWnd = ::GetActiveWindow();
+    }
+    // A pop-up cannot be owned by a child window.
+    while (hWnd != nullptr && (::GetWindowLongPtrA(hWnd, GWL_STYLE) & WS_CHILD))
+        hWnd = ::GetParent(hWnd);
+    // A dialog opened from a dialog is owned by it, not by the main window.
+    if (hParent == nullptr && hWnd != nullptr)
+        hWnd = ::GetLastActivePopup(hWnd);
+    return hWnd;
+}
+
+BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
+{
+    // Menu and accelerator commands that no window handles go to the
+    // application (its ID_HELP, for one).
+    if (message == WM_COMMAND && lParam == 0 && HIWORD(wParam) <= 1) {
+        if (CWinApp* pApp = AfxGetApp())
+            return pApp->OnWndMsg(message, wParam, lParam, pResult);
+    }
+    return FALSE;
+}
+
+BOOL CWnd::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
+{
+    const MSG saved = m_msgCur;
+    m_msgCur = MSG{m_hWnd, message, wParam, lParam, 0, {}};
+    ++fw::DispatchDepth();
+    const BOOL bHandled = OnWndMsg(message, wParam, lParam, pResult);
+    --fw::DispatchDepth();
+    m_msgCur = saved;
+    return bHandled;
+}
+
+LRESULT CALLBACK CWnd::WndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto* pWnd = static_cast<CWnd*>(::GetPropA(hWnd, kWndProp));
+    if (pWnd == nullptr)
+        return ::DefWindowProcA(hWnd, message, wParam, lParam);
+    LRESULT lResult = 0;
+    if (!pWnd->Dispatch(message, wParam, lParam, &lResult))
+        lResult = pWnd->DefWindowProc(message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        ::RemovePropA(hWnd, kWndProp);
+        pWnd->m_pfnSuper = nullptr;
+        pWnd->m_hWnd = nullptr;
+    }
+    return lResult;
+}

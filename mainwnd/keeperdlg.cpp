@@ -1,0 +1,236 @@
+#include "mainwnd/keeperdlg.h"
+
+#include <algorithm>
+
+#include "app/keeperapp.h"
+#include "clips/clipkind.h"
+#include "dialogs/aboutdlg.h"
+#include "dialogs/help.h"
+#include "res/resource.h"
+#include "res/texts.h"
+
+CKeeperDlg::CKeeperDlg(CWnd* pParent)
+    : CDialog(IDD_TROVELLE_DIALOG, pParent), m_hAccel(nullptr), m_pImageList(nullptr), m_hNextViewer(nullptr),
+      m_nClipCount(0), m_bEditingLabel(false), m_bSkipNextCapture(false), m_bRestoring(false), m_nid{}
+{
+    HINSTANCE hInst = AfxGetResourceHandle();
+    m_hIcon = static_cast<HICON>(::LoadImageA(hInst, MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
+    m_hSmallIcon = static_cast<HICON>(::LoadImageA(hInst, MAKEINTRESOURCEA(IDI_SMALL), IMAGE_ICON,
+                                                   ::GetSystemMetrics(SM_CXSMICON),
+                                                   ::GetSystemMetrics(SM_CYSMICON), 0));
+}
+
+CKeeperDlg::~CKeeperDlg()
+{
+    delete m_pImageList;  // only if teardown never ran
+    if (m_hIcon != nullptr)
+        ::DestroyIcon(m_hIcon);
+    if (m_hSmallIcon != nullptr)
+        ::DestroyIcon(m_hSmallIcon);
+}
+
+BEGIN_MESSAGE_MAP(CKeeperDlg, CDialog)
+    ON_WM_SYSCOMMAND()
+    ON_WM_PAINT()
+    ON_WM_QUERYDRAGICON()
+    ON_WM_INITMENU()
+    ON_WM_SIZE()
+    ON_WM_DRAWCLIPBOARD()
+    ON_WM_CHANGECBCHAIN()
+    ON_COMMAND(ID_FICHIER_QUITTER, OnFichierQuitter)
+    ON_COMMAND(IDM_ABOUTBOX, OnAideAPropos)
+    ON_COMMAND(ID_AIDE_AIDE, OnAideAide)
+    ON_COMMAND(ID_OPTIONS_NOMMAGEAUTOMATIQUE, OnOptionsNommage)
+    ON_COMMAND(ID_OPTIONS_COLLAGEAUTOMATIQUE, OnOptionsCollage)
+    ON_COMMAND(ID_OPTIONS_CACHER, OnOptionsCacher)
+END_MESSAGE_MAP()
+
+void CKeeperDlg::DoDataExchange(CDataExchange* pDX)
+{
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_CLIPLIST, m_wndClipList);
+}
+
+BOOL CKeeperDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon));
+
+    // Image k is the icon of clip kind k.
+    m_pImageList = new CImageList;
+    m_pImageList->Create(32, 32, ILC_COLOR24 | ILC_MASK, 4, 4);
+    HINSTANCE hInst = AfxGetResourceHandle();
+    for (int k = 0; k < CK_COUNT; ++k)
+        m_pImageList->Add(::LoadIconA(hInst, MAKEINTRESOURCEA(ClipKindIconId(k))));
+    m_wndClipList.SetImageList(m_pImageList, LVSIL_NORMAL);
+
+    m_nClipCount = 0;
+    m_hAccel = ::LoadAcceleratorsA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_ACCELERATOR));
+    m_bEditingLabel = false;
+
+    m_wndStatusBar.Create(WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, CRect(0, 0, 0, 0), this, IDC_STATUSBAR);
+    SetStatusParts();
+    m_wndStatusBar.SetText(Texts::kTotalAtStart, 2, 0);
+    CRect rcStatus;
+    m_wndStatusBar.GetClientRect(&rcStatus);
+    LayOut(rcStatus.Height());
+
+    // The first change notice arrives from inside this call, before the
+    // result is stored.
+    m_hNextViewer = ::SetClipboardViewer(m_hWnd);
+
+    m_bSkipNextCapture = false;
+    m_bRestoring = false;
+    return TRUE;
+}
+
+void CKeeperDlg::StatusPartEdges(int nClientWidth, int edges[3])
+{
+    // Only the first edge is held at 0; a narrow window gives a negative second.
+    edges[0] = std::max(nClientWidth - 200, 0);
+    edges[1] = nClientWidth - 100;
+    edges[2] = -1;
+}
+
+void CKeeperDlg::SetStatusParts()
+{
+    CRect rcClient;
+    GetClientRect(&rcClient);
+    int edges[3];
+    StatusPartEdges(rcClient.right - rcClient.left, edges);
+    m_wndStatusBar.SetParts(3, edges);
+}
+
+// The list fills the client area above the status bar.
+void CKeeperDlg::LayOut(int nStatusBarHeight)
+{
+    CRect rcClient;
+    GetClientRect(&rcClient);
+    WINDOWPLACEMENT wp = {};
+    wp.length = sizeof wp;
+    m_wndClipList.GetWindowPlacement(&wp);
+    wp.rcNormalPosition.right = rcClient.Width();
+    wp.rcNormalPosition.bottom = rcClient.Height() - nStatusBarHeight;
+    m_wndClipList.SetWindowPlacement(&wp);
+}
+
+void CKeeperDlg::OnSysCommand(UINT nID, LPARAM lParam) { CDialog::OnSysCommand(nID, lParam); }
+
+void CKeeperDlg::OnPaint()
+{
+    if (IsIconic()) {
+        CPaintDC dc(this);
+        SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.m_hDC), 0);
+        const int cxIcon = ::GetSystemMetrics(SM_CXICON);
+        const int cyIcon = ::GetSystemMetrics(SM_CYICON);
+        CRect rect;
+        GetClientRect(&rect);
+        const int x = (rect.Width() - cxIcon + 1) / 2;
+        const int y = (rect.Height() - cyIcon + 1) / 2;
+        dc.DrawIcon(x, y, m_hIcon);
+        return;
+    }
+    SetStatusParts();
+    CRect rcStatus;
+    m_wndStatusBar.GetWindowRect(&rcStatus);
+    LayOut(rcStatus.Height());
+    // The status bar moves itself to the new bottom edge.
+    m_wndStatusBar.PostMessage(WM_SIZE, 0, 0);
+    CDialog::OnPaint();
+}
+
+HCURSOR CKeeperDlg::OnQueryDragIcon() { return reinterpret_cast<HCURSOR>(m_hIcon); }
+
+void CKeeperDlg::OnInitMenu(CMenu* pMenu)
+{
+    const bool bSelection = m_wndClipList.GetNextItem(-1, LVNI_SELECTED) != -1;
+    const UINT nSelection = MF_BYCOMMAND | (bSelection ? MF_ENABLED : MF_GRAYED);
+    for (UINT id : {ID_EDITION_COPIER, ID_EDITION_COUPER, ID_EDITION_SUPPRIMER, ID_EDITION_RENOMMER})
+        pMenu->EnableMenuItem(id, nSelection);
+
+    const CKeeperApp& app = theKeeperApp;
+    auto check = [](bool b) { return MF_BYCOMMAND | (b ? MF_CHECKED : MF_UNCHECKED); };
+    pMenu->CheckMenuItem(ID_OPTIONS_NOMMAGEAUTOMATIQUE, check(app.m_bAutoName != 0));
+    pMenu->CheckMenuItem(ID_OPTIONS_ICONE, check(app.m_bTaskIcon != 0));
+    pMenu->EnableMenuItem(ID_OPTIONS_CACHER, MF_BYCOMMAND | (app.m_bTaskIcon ? MF_ENABLED : MF_GRAYED));
+    pMenu->CheckMenuItem(ID_OPTIONS_CACHER, check(app.m_bHideWhenMinimized != 0));
+    pMenu->CheckMenuItem(ID_OPTIONS_COLLAGEAUTOMATIQUE, check(app.m_bAutoPaste != 0));
+
+    CDialog::OnInitMenu(pMenu);
+}
+
+void CKeeperDlg::OnSize(UINT nType, int cx, int cy)
+{
+    CDialog::OnSize(nType, cx, cy);
+    // The repaint lays out the list and the status bar.
+    RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+}
+
+BOOL CKeeperDlg::PreTranslateMessage(MSG* pMsg)
+{
+    // Outside label editing every key goes through the accelerators and never
+    // to the dialog's own keys, so Enter and Escape do not close the window;
+    // while a label is edited, the edit box gets Ctrl+C, Ctrl+V and the rest.
+    if (!m_bEditingLabel && pMsg->message >= WM_KEYDOWN && pMsg->message <= 264)
+        return ::TranslateAcceleratorA(m_hWnd, m_hAccel, pMsg);
+    return CDialog::PreTranslateMessage(pMsg);
+}
+
+BOOL CKeeperDlg::DestroyWindow()
+{
+    if (m_pImageList != nullptr) {
+        // The list view would destroy an image list it still holds: take it
+        // back first, so that it is destroyed exactly once, here.
+        m_wndClipList.SetImageList(nullptr, LVSIL_NORMAL);
+        delete m_pImageList;
+        m_pImageList = nullptr;
+    }
+    ::ChangeClipboardChain(m_hWnd, m_hNextViewer);
+    return CDialog::DestroyWindow();
+}
+
+// Every change notice goes on down the chain.
+void CKeeperDlg::OnDrawClipboard()
+{
+    if (m_hNextViewer != nullptr)
+        ::SendMessageA(m_hNextViewer, WM_DRAWCLIPBOARD, 0, 0);
+}
+
+void CKeeperDlg::OnChangeCbChain(HWND hWndRemove, HWND hWndAfter)
+{
+    if (hWndRemove == m_hNextViewer)
+        m_hNextViewer = hWndAfter;
+    else if (m_hNextViewer != nullptr)
+        ::SendMessageA(m_hNextViewer, WM_CHANGECBCHAIN, reinterpret_cast<WPARAM>(hWndRemove),
+                       reinterpret_cast<LPARAM>(hWndAfter));
+}
+
+void CKeeperDlg::OnFichierQuitter() { PostMessage(WM_CLOSE, 0, 0); }
+
+void CKeeperDlg::OnAideAPropos()
+{
+    CAboutDlg dlgAbout;
+    dlgAbout.DoModal();
+}
+
+void CKeeperDlg::OnAideAide()
+{
+    char szPath[MAX_PATH] = {};
+    ::GetModuleFileNameA(AfxGetInstanceHandle(), szPath, MAX_PATH);
+    const CString strHelp = HelpFileParameter(szPath);
+    Sys().ShellExecuteA(m_hWnd, "open", "notepad.exe", strHelp, nullptr, SW_SHOWNORMAL);
+}
+
+static void Toggle(BOOL& bOption) { bOption = bOption == 0 ? 1 : 0; }
+
+void CKeeperDlg::OnOptionsNommage() { Toggle(theKeeperApp.m_bAutoName); }
+
+void CKeeperDlg::OnOptionsCollage()
+{
+    Toggle(theKeeperApp.m_bAutoPaste);
+    m_bSkipNextCapture = true;
+}
+
+void CKeeperDlg::OnOptionsCacher() { Toggle(theKeeperApp.m_bHideWhenMinimized); }

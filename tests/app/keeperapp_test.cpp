@@ -1,0 +1,202 @@
+// The whole life of the program through the application object: options
+// loaded at start, the main window run, clips deleted and options saved at
+// the end. The registry is Wine's real one, in the test prefix.
+#include <gtest/gtest.h>
+
+#include "app/keeperapp.h"
+#include "clips/clip.h"
+#include "res/resource.h"
+#include "tests/support/clipboard_fixture.h"
+#include "tests/support/modal_driver.h"
+
+namespace {
+
+const char kKey[] = "Software\\Bramwick Software\\Trovelle\\1.0";
+
+bool ReadOption(const char* name, DWORD* pValue)
+{
+    HKEY h = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &h) != ERROR_SUCCESS)
+        return false;
+    DWORD type = 0, size = sizeof *pValue;
+    const bool ok = RegQueryValueExA(h, name, nullptr, &type, reinterpret_cast<BYTE*>(pValue), &size) ==
+                        ERROR_SUCCESS &&
+                    type == REG_DWORD && size == 4;
+    RegCloseKey(h);
+    return ok;
+}
+
+void WriteOption(const char* name, const void* data, DWORD size, DWORD type = REG_DWORD)
+{
+    HKEY h = nullptr;
+    RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr);
+    RegSetValueExA(h, name, 0, type, static_cast<const BYTE*>(data), size);
+    RegCloseKey(h);
+}
+
+void WriteAll(DWORD autoName, DWORD taskIcon, DWORD hide, DWORD autoPaste)
+{
+    WriteOption("Auto Name", &autoName, 4);
+    WriteOption("Task Icon", &taskIcon, 4);
+    WriteOption("Hide", &hide, 4);
+    WriteOption("Auto Paste", &autoPaste, 4);
+}
+
+struct Options {
+    DWORD autoName, taskIcon, hide, autoPaste;
+    bool operator==(const Options&) const = default;
+};
+void PrintTo(const Options& o, std::ostream* os)
+{
+    *os << "{name " << o.autoName << ", icon " << o.taskIcon << ", hide " << o.hide << ", paste " << o.autoPaste
+        << "}";
+}
+
+Options Stored()
+{
+    Options o{9, 9, 9, 9};
+    ReadOption("Auto Name", &o.autoName);
+    ReadOption("Task Icon", &o.taskIcon);
+    ReadOption("Hide", &o.hide);
+    ReadOption("Auto Paste", &o.autoPaste);
+    return o;
+}
+
+Options InMemory()
+{
+    return {static_cast<DWORD>(theKeeperApp.m_bAutoName), static_cast<DWORD>(theKeeperApp.m_bTaskIcon),
+            static_cast<DWORD>(theKeeperApp.m_bHideWhenMinimized), static_cast<DWORD>(theKeeperApp.m_bAutoPaste)};
+}
+
+HWND MainWnd() { return theKeeperApp.m_pMainWnd != nullptr ? theKeeperApp.m_pMainWnd->m_hWnd : nullptr; }
+
+class Lifecycle : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Bramwick Software");
+        // Whatever the object held before, a start begins from the registry.
+        theKeeperApp.m_bAutoName = theKeeperApp.m_bAutoPaste = 1;
+        theKeeperApp.m_bTaskIcon = 0;
+        theKeeperApp.m_bHideWhenMinimized = 1;
+        theKeeperApp.m_dwTotalBytes = 1234;
+    }
+    void TearDown() override { RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Bramwick Software"); }
+
+    bool Run(ModalScript& script)
+    {
+        return script.Run([&] { returned = theKeeperApp.InitInstance(); },
+                          [] { static_cast<CDialog*>(theKeeperApp.m_pMainWnd)->EndDialog(IDABORT); });
+    }
+    BOOL returned = TRUE;
+};
+
+TEST_F(Lifecycle, FirstStartRunsWithAllOptionsOffAndTheExitWritesAllFour)
+{
+    Options during{};
+    DWORD totalDuring = 99;
+    bool bKeyDuring = true;
+    ModalScript script;
+    script.Then([&] {
+              during = InMemory();
+              totalDuring = theKeeperApp.m_dwTotalBytes;
+              DWORD v;
+              bKeyDuring = ReadOption("Auto Name", &v);
+              ASSERT_NE(MainWnd(), nullptr);
+              EXPECT_TRUE(IsWindowVisible(MainWnd()));
+              PostMessageA(MainWnd(), WM_COMMAND, ID_FICHIER_QUITTER, 0);
+          });
+    EXPECT_TRUE(Run(script));
+    EXPECT_EQ(returned, FALSE);
+    EXPECT_EQ(theKeeperApp.m_pMainWnd, nullptr);
+    EXPECT_EQ(during, (Options{0, 0, 0, 0}));
+    EXPECT_EQ(totalDuring, 0u);
+    EXPECT_FALSE(bKeyDuring);
+    EXPECT_EQ(Stored(), (Options{0, 0, 0, 0}));
+}
+
+TEST_F(Lifecycle, OptionsChangedDuringARunReachTheRegistryOnlyAtExit)
+{
+    WriteAll(0, 0, 0, 0);
+    Options storedDuring{};
+    ModalScript script;
+    script
+        .Then([&] {
+            SendMessageA(MainWnd(), WM_COMMAND, ID_OPTIONS_NOMMAGEAUTOMATIQUE, 0);
+            SendMessageA(MainWnd(), WM_COMMAND, ID_OPTIONS_COLLAGEAUTOMATIQUE, 0);
+            SendMessageA(MainWnd(), WM_COMMAND, ID_OPTIONS_CACHER, 0);
+        })
+        .Then([&] {
+            storedDuring = Stored();
+            PostMessageA(MainWnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
+        });
+    EXPECT_TRUE(Run(script));
+    EXPECT_EQ(storedDuring, (Options{0, 0, 0, 0}));
+    EXPECT_EQ(Stored(), (Options{1, 0, 1, 1}));
+
+    // The next start reads them back.
+    Options loaded{};
+    ModalScript again;
+    again.Then([&] {
+        loaded = InMemory();
+        PostMessageA(MainWnd(), WM_CLOSE, 0, 0);
+    });
+    EXPECT_TRUE(Run(again));
+    EXPECT_EQ(loaded, (Options{1, 0, 1, 1}));
+}
+
+TEST_F(Lifecycle, AValueThatDoesNotLoadTurnsEveryOptionOffAndTheExitRewritesIt)
+{
+    WriteAll(1, 1, 1, 1);
+    const BYTE five[5] = {1, 1, 1, 1, 1};
+    WriteOption("Auto Paste", five, 5, REG_BINARY);
+    Options during{};
+    ModalScript script;
+    script.Then([&] {
+        during = InMemory();
+        PostMessageA(MainWnd(), WM_CLOSE, 0, 0);
+    });
+    EXPECT_TRUE(Run(script));
+    EXPECT_EQ(during, (Options{0, 0, 0, 0}));
+    EXPECT_EQ(Stored(), (Options{0, 0, 0, 0}));
+}
+
+TEST_F(Lifecycle, EveryClipIsDeletedWhenTheWindowCloses)
+{
+    TestWindow source;
+    ASSERT_TRUE(source.Offer({{CF_TEXT, TextBytes("garde-moi")}}));
+    static int live = 0;
+    live = 0;
+    SysOverride<decltype(SysApi::VirtualAlloc)> va(&SysApi::VirtualAlloc,
+                                                   [](LPVOID a, SIZE_T n, DWORD t, DWORD p) -> LPVOID {
+                                                       LPVOID r = ::VirtualAlloc(a, n, t, p);
+                                                       live += r != nullptr;
+                                                       return r;
+                                                   });
+    SysOverride<decltype(SysApi::VirtualFree)> vf(&SysApi::VirtualFree, [](LPVOID a, SIZE_T n, DWORD t) -> BOOL {
+        const BOOL r = ::VirtualFree(a, n, t);
+        live -= r != 0;
+        return r;
+    });
+    CClipList::Node* first = nullptr;
+    ModalScript script;
+    script.Then([&] {
+        for (int i = 0; i < 3; ++i) {
+            auto* clip = new CClip;
+            ASSERT_TRUE(clip->CaptureFromClipboard(MainWnd()));
+            CClipList::Node* node = theKeeperApp.m_listClips.AddTail(clip);
+            if (first == nullptr)
+                first = node;
+        }
+        EXPECT_GT(live, 0);
+        PostMessageA(MainWnd(), WM_CLOSE, 0, 0);
+    });
+    EXPECT_TRUE(Run(script));
+    EXPECT_EQ(live, 0);
+    ASSERT_NE(first, nullptr);
+    for (CClipList::Node* p = theKeeperApp.m_listClips.GetHeadPosition(); p != nullptr; p = p->pNext)
+        EXPECT_EQ(p->pClip, nullptr);
+    theKeeperApp.m_listClips.RemoveAll();
+}
+
+}  // namespace

@@ -1,0 +1,167 @@
+// Modal dialogs: the framework's own loop, its owner, nesting, the keyboard
+// path through PreTranslateMessage, and every way a dialog ends.
+#include <gtest/gtest.h>
+
+#include "tests/fw/fw_test_support.h"
+
+namespace {
+
+using Log = std::vector<std::string>;
+
+void PostKey(HWND hWnd, UINT vk)
+{
+    PostMessageA(hWnd, WM_KEYDOWN, vk, 1);
+    PostMessageA(hWnd, WM_KEYUP, vk, 0xC0000001);
+}
+
+// The main window for the time of a test.
+class MainWindow {
+public:
+    explicit MainWindow(CWnd* pWnd) { theTestApp.m_pMainWnd = pWnd; }
+    ~MainWindow() { theTestApp.m_pMainWnd = nullptr; }
+};
+
+TEST(DialogModal, EndsWithTheResultOfEachWayOut)
+{
+    struct Way {
+        const char* name;
+        std::function<void(CScriptedDlg&)> act;
+        INT_PTR result;
+        Log log;  // besides the keys offered to PreTranslateMessage
+    };
+    const std::vector<Way> ways = {
+        {"OK button", [](CScriptedDlg& d) { PostMessageA(GetDlgItem(d.m_hWnd, IDOK), BM_CLICK, 0, 0); }, IDOK,
+         {"OnOK", "DestroyWindow"}},
+        {"Enter", [](CScriptedDlg& d) { PostKey(d.m_wndEdit.m_hWnd, VK_RETURN); }, IDOK, {"OnOK", "DestroyWindow"}},
+        {"Escape", [](CScriptedDlg& d) { PostKey(d.m_wndEdit.m_hWnd, VK_ESCAPE); }, IDCANCEL,
+         {"OnCancel", "DestroyWindow"}},
+        {"WM_CLOSE", [](CScriptedDlg& d) { d.PostMessage(WM_CLOSE); }, IDCANCEL, {"OnCancel", "DestroyWindow"}},
+        {"EndDialog", [](CScriptedDlg& d) { d.EndDialog(42); }, 42, {"DestroyWindow"}},
+    };
+    for (const Way& way : ways) {
+        CScriptedDlg dlg;
+        dlg.Then([&] { way.act(dlg); });
+        EXPECT_EQ(dlg.DoModal(), way.result) << way.name;
+        EXPECT_TRUE(dlg.Completed()) << way.name;
+        Log log;
+        for (const std::string& entry : dlg.m_log)
+            if (entry.rfind("pre ", 0) != 0)
+                log.push_back(entry);
+        EXPECT_EQ(log, way.log) << way.name;
+        EXPECT_TRUE(dlg.m_bWindowInDestroy) << way.name;
+        EXPECT_EQ(dlg.m_hWnd, nullptr) << way.name;
+    }
+}
+
+TEST(DialogModal, DisablesItsOwnerAndGivesItBackTheActivation)
+{
+    COwnerWnd owner;
+    for (bool bMainWindow : {false, true}) {
+        SetActiveWindow(owner.m_hWnd);
+        // Without a parent, the main window owns the dialog.
+        MainWindow main(bMainWindow ? &owner : nullptr);
+        CScriptedDlg dlg(bMainWindow ? nullptr : &owner);
+        HWND hOwnerSeen = nullptr;
+        BOOL bOwnerEnabled = TRUE, bVisible = FALSE;
+        dlg.Then([&] {
+               hOwnerSeen = GetWindow(dlg.m_hWnd, GW_OWNER);
+               bOwnerEnabled = IsWindowEnabled(owner.m_hWnd);
+               bVisible = dlg.IsWindowVisible();  // shown by the loop: the template is not WS_VISIBLE
+           }).Then([&] { dlg.EndDialog(IDOK); });
+        EXPECT_EQ(dlg.DoModal(), IDOK);
+        EXPECT_TRUE(dlg.Completed());
+        EXPECT_EQ(hOwnerSeen, owner.m_hWnd) << bMainWindow;
+        EXPECT_FALSE(bOwnerEnabled) << bMainWindow;
+        EXPECT_TRUE(bVisible) << bMainWindow;
+        EXPECT_TRUE(dlg.m_bOwnerEnabledInDestroy) << bMainWindow;  // before the dialog went
+        EXPECT_TRUE(IsWindowEnabled(owner.m_hWnd)) << bMainWindow;
+        EXPECT_EQ(GetActiveWindow(), owner.m_hWnd) << bMainWindow;
+    }
+}
+
+TEST(DialogModal, ADialogOpenedFromADialogIsOwnedByIt)
+{
+    COwnerWnd owner;
+    MainWindow main(&owner);
+    CScriptedDlg outer, inner;
+    INT_PTR innerResult = 0;
+    HWND hInnerOwner = nullptr;
+    BOOL bOuterEnabledDuring = TRUE, bMainEnabledDuring = TRUE, bOuterEnabledAfter = FALSE;
+    HWND hOuter = nullptr, hActiveAfter = nullptr;
+    inner.Then([&] {
+        hInnerOwner = GetWindow(inner.m_hWnd, GW_OWNER);
+        bOuterEnabledDuring = IsWindowEnabled(outer.m_hWnd);
+        bMainEnabledDuring = IsWindowEnabled(owner.m_hWnd);
+        inner.EndDialog(7);
+    });
+    outer.Then([&] {
+             hOuter = outer.m_hWnd;
+             // From inside the outer dialog's handler, as a command would.
+             innerResult = inner.DoModal();
+             bOuterEnabledAfter = IsWindowEnabled(outer.m_hWnd);
+             hActiveAfter = GetActiveWindow();
+         }).Then([&] { outer.EndDialog(8); });
+    EXPECT_EQ(outer.DoModal(), 8);
+    EXPECT_TRUE(outer.Completed());
+    EXPECT_TRUE(inner.Completed());
+    EXPECT_EQ(innerResult, 7);
+    EXPECT_EQ(hInnerOwner, hOuter);
+    EXPECT_FALSE(bOuterEnabledDuring);
+    EXPECT_FALSE(bMainEnabledDuring);
+    EXPECT_TRUE(bOuterEnabledAfter);
+    EXPECT_EQ(hActiveAfter, hOuter);
+    EXPECT_TRUE(IsWindowEnabled(owner.m_hWnd));
+}
+
+TEST(DialogModal, PreTranslateMessageSeesTheKeysOfItsControlsFirst)
+{
+    CScriptedDlg dlg;
+    // The dialog takes 'x' for itself; the edit never sees it.
+    dlg.m_swallow = [](const MSG& msg) { return msg.message == WM_CHAR && msg.wParam == 'x'; };
+    CString text;
+    dlg.Then([&] {
+           dlg.m_wndEdit.SetFocus();
+           dlg.m_log.clear();
+           PostMessageA(dlg.m_wndEdit.m_hWnd, WM_KEYDOWN, VK_END, 1);  // no character
+           PostMessageA(dlg.m_wndEdit.m_hWnd, WM_CHAR, 'x', 1);
+           PostMessageA(dlg.m_wndEdit.m_hWnd, WM_CHAR, 'y', 1);
+       }).Then([&] {
+        dlg.m_wndEdit.GetWindowText(text);
+        dlg.EndDialog(IDCANCEL);
+    });
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+    EXPECT_TRUE(dlg.Completed());
+    EXPECT_STREQ(text, "y");
+    // From the target up: the subclassed edit, then the dialog.
+    const Log expected = {"pre 256 35 edit", "pre 256 35 dialog", "pre 258 120 edit", "pre 258 120 dialog",
+                          "pre 258 121 edit", "pre 258 121 dialog", "DestroyWindow"};
+    EXPECT_EQ(dlg.m_log, expected);
+}
+
+TEST(DialogModal, AQuitEndsEveryModalLoopAndStaysQueued)
+{
+    COwnerWnd owner;
+    MainWindow main(&owner);
+    CScriptedDlg outer, inner;
+    INT_PTR innerResult = 0;
+    inner.Then([] { PostQuitMessage(5); });
+    outer.Then([&] { innerResult = inner.DoModal(); });
+    EXPECT_EQ(outer.DoModal(), -1);
+    EXPECT_EQ(innerResult, -1);
+    EXPECT_TRUE(outer.Completed());
+    EXPECT_TRUE(IsWindowEnabled(owner.m_hWnd));
+    MSG msg = {};
+    EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, 5u);
+}
+
+TEST(DialogModal, ADialogThatCannotBeMadeReturnsMinusOne)
+{
+    COwnerWnd owner;
+    CScriptedDlg dlg(&owner, IDD_FW_MISSING);
+    EXPECT_EQ(dlg.DoModal(), -1);
+    EXPECT_TRUE(IsWindowEnabled(owner.m_hWnd));
+    EXPECT_EQ(dlg.m_log, Log{"DestroyWindow"});
+}
+
+}  // namespace

@@ -1,0 +1,97 @@
+// What the framework tests share: the application object, a recorder for
+// message boxes, and a dialog that runs a script from inside its own modal
+// loop, one step per timer tick, as a user's actions would arrive.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "fw/afxwin.h"
+#include "tests/fw/fw_test_res.h"
+#include "tests/support/clipboard_fixture.h"
+
+class CFwTestApp : public CWinApp {
+public:
+    CFwTestApp();
+    int m_nAppCommands = 0;
+
+protected:
+    void OnAppCommand() { ++m_nAppCommands; }
+    DECLARE_MESSAGE_MAP()
+};
+extern CFwTestApp theTestApp;
+
+// Message boxes shown while the object lives, answered with IDOK.
+class BoxRecorder {
+public:
+    struct Box {
+        HWND hOwner;
+        std::string text, caption;
+        UINT type;
+    };
+    BoxRecorder();
+    ~BoxRecorder();
+    static std::vector<Box> s_boxes;
+
+private:
+    static int WINAPI Record(HWND, LPCSTR, LPCSTR, UINT);
+    SysOverride<decltype(SysApi::MessageBoxA)> m_override;
+};
+
+// An edit that notes the messages offered to its PreTranslateMessage.
+class CLoggingEdit : public CEdit {
+public:
+    std::vector<std::string>* m_pLog = nullptr;
+    BOOL PreTranslateMessage(MSG* pMsg) override;
+};
+
+class CScriptedDlg : public CDialog {
+public:
+    explicit CScriptedDlg(CWnd* pParent = nullptr, UINT nIDTemplate = IDD_FW_TEST);
+
+    using Step = std::function<void()>;
+    CScriptedDlg& Then(Step step);
+    // True when every step ran and the script, not the watchdog, ended it.
+    bool Completed() const { return !m_bWatchdogFired && m_nNext == m_steps.size(); }
+
+    BOOL DestroyWindow() override;
+    BOOL PreTranslateMessage(MSG* pMsg) override;
+
+    // What happened, in order: "OnOK", "OnCancel", "DestroyWindow", and the
+    // keyboard messages offered to PreTranslateMessage ("pre 256 edit").
+    std::vector<std::string> m_log;
+    bool m_bWindowInDestroy = false;
+    bool m_bOwnerEnabledInDestroy = false;
+    // Keyboard messages the dialog takes for itself before its controls.
+    std::function<bool(const MSG&)> m_swallow;
+
+    CString m_strText;
+    int m_nMaxChars = 10;
+    CListCtrl m_wndList;
+    CLoggingEdit m_wndEdit;
+
+protected:
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+    void OnCancel() override;
+    void DoDataExchange(CDataExchange* pDX) override;
+    LRESULT OnTimer(WPARAM, LPARAM);
+    DECLARE_MESSAGE_MAP()
+
+private:
+    std::vector<Step> m_steps;
+    std::size_t m_nNext = 0;
+    int m_nIdleTicks = 0;
+    bool m_bInStep = false;
+    bool m_bWatchdogFired = false;
+};
+
+// A top-level window to own dialogs, destroyed with the object.
+class COwnerWnd : public CWnd {
+public:
+    COwnerWnd();
+};
+
+// Handles what is waiting on this thread.
+void ProcessPendingMessages();

@@ -1,0 +1,309 @@
+// Message maps on real windows: a modeless dialog of the test template and
+// subclassed controls, driven with SendMessage as the system would.
+#include <gtest/gtest.h>
+
+#include "fw/tempmap.h"
+#include "tests/fw/fw_test_support.h"
+
+namespace {
+
+std::string Str(const char* format, ...)
+{
+    CString s;
+    va_list args;
+    va_start(args, format);
+    s.FormatV(format, args);
+    va_end(args);
+    return s.GetString();
+}
+
+using Log = std::vector<std::string>;
+
+class CMapDlg : public CDialog {
+public:
+    CMapDlg() : CDialog(IDD_FW_TEST) {}
+    Log m_log;
+    LRESULT m_beginEditResult = FALSE;
+    bool m_bPaintWithDC = false;
+    bool m_bCloseByDefault = false;
+    HCURSOR m_hDragIcon = LoadCursorA(nullptr, IDC_ARROW);
+    HBRUSH m_hEditBrush = GetSysColorBrush(COLOR_INFOBK);
+
+protected:
+    void OnPaint()
+    {
+        m_log.push_back("OnPaint");
+        if (m_bPaintWithDC) {
+            CPaintDC dc(this);
+            dc.DrawIcon(0, 0, LoadIconA(nullptr, IDI_APPLICATION));
+        } else {
+            CDialog::OnPaint();
+        }
+    }
+    void OnSize(UINT nType, int cx, int cy) { m_log.push_back(Str("OnSize %u %d %d", nType, cx, cy)); }
+    void OnSysCommand(UINT nID, LPARAM lParam)
+    {
+        m_log.push_back(Str("OnSysCommand %#x %#llx", nID, static_cast<long long>(lParam)));
+        CDialog::OnSysCommand(nID, lParam);
+    }
+    HCURSOR OnQueryDragIcon() { return m_hDragIcon; }
+    void OnInitMenu(CMenu* pMenu) { m_log.push_back(Str("OnInitMenu %p", static_cast<void*>(pMenu->m_hMenu))); }
+    void OnDrawClipboard() { m_log.push_back("OnDrawClipboard"); }
+    void OnChangeCbChain(HWND hWndRemove, HWND hWndAfter)
+    {
+        m_log.push_back(Str("OnChangeCbChain %p %p", static_cast<void*>(hWndRemove), static_cast<void*>(hWndAfter)));
+    }
+    void OnDestroyClipboard() { m_log.push_back("OnDestroyClipboard"); }
+    void OnRButtonDblClk(UINT nFlags, CPoint point)
+    {
+        m_log.push_back(Str("OnRButtonDblClk %u %ld %ld", nFlags, point.x, point.y));
+    }
+    void OnClose()
+    {
+        m_log.push_back("OnClose");
+        if (m_bCloseByDefault)
+            CDialog::OnClose();
+    }
+    void OnCancel() override
+    {
+        m_log.push_back("OnCancel");
+        CDialog::OnCancel();
+    }
+    void OnOK() override { m_log.push_back("OnOK"); }
+    void OnFirst() { m_log.push_back("OnFirst"); }
+    void OnSecond() { m_log.push_back("OnSecond"); }
+    void OnButton() { m_log.push_back("OnButton"); }
+    void OnBeginLabelEdit(NMHDR* pNMHDR, LRESULT* pResult)
+    {
+        m_log.push_back(Str("OnBeginLabelEdit %d %p", static_cast<int>(pNMHDR->idFrom),
+                            static_cast<void*>(pNMHDR->hwndFrom)));
+        *pResult = m_beginEditResult;
+    }
+    LRESULT OnApp(WPARAM wParam, LPARAM lParam) { return static_cast<LRESULT>(wParam + lParam); }
+    LRESULT OnCtlColorEdit(WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(m_hEditBrush); }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CMapDlg, CDialog)
+    ON_WM_PAINT()
+    ON_WM_SIZE()
+    ON_WM_SYSCOMMAND()
+    ON_WM_QUERYDRAGICON()
+    ON_WM_INITMENU()
+    ON_WM_DRAWCLIPBOARD()
+    ON_WM_CHANGECBCHAIN()
+    ON_WM_DESTROYCLIPBOARD()
+    ON_WM_RBUTTONDBLCLK()
+    ON_WM_CLOSE()
+    ON_COMMAND(ID_FW_FIRST, OnFirst)
+    ON_COMMAND(ID_FW_SECOND, OnSecond)
+    ON_BN_CLICKED(IDC_FW_BUTTON, OnButton)
+    ON_NOTIFY(LVN_BEGINLABELEDIT, IDC_FW_LIST, OnBeginLabelEdit)
+    ON_MESSAGE(WM_APP + 1, OnApp)
+    ON_MESSAGE(WM_CTLCOLOREDIT, OnCtlColorEdit)
+END_MESSAGE_MAP()
+
+// Its own map comes first; what it lacks goes to CMapDlg's.
+class CDerivedDlg : public CMapDlg {
+protected:
+    void OnFirstAgain() { m_log.push_back("OnFirstAgain"); }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CDerivedDlg, CMapDlg)
+    ON_COMMAND(ID_FW_FIRST, OnFirstAgain)
+END_MESSAGE_MAP()
+
+class CTestStatusBar : public CStatusBarCtrl {
+public:
+    Log m_log;
+
+protected:
+    void OnRButtonDblClk(UINT nFlags, CPoint point)
+    {
+        m_log.push_back(Str("bar OnRButtonDblClk %u %ld %ld", nFlags, point.x, point.y));
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CTestStatusBar, CStatusBarCtrl)
+    ON_WM_RBUTTONDBLCLK()
+END_MESSAGE_MAP()
+
+// Lets every character through to the control but 'x'.
+class CFilterEdit : public CEdit {
+protected:
+    LRESULT OnChar(WPARAM wParam, LPARAM) { return wParam == 'x' ? 0 : Default(); }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CFilterEdit, CEdit)
+    ON_MESSAGE(WM_CHAR, OnChar)
+END_MESSAGE_MAP()
+
+class MessageMap : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dlg.Create(IDD_FW_TEST));
+        dlg.ShowWindow(SW_SHOW);
+        ProcessPendingMessages();
+        dlg.m_log.clear();
+    }
+    void TearDown() override { dlg.DestroyWindow(); }
+    HWND Item(int nID) const { return GetDlgItem(dlg.m_hWnd, nID); }
+    CDerivedDlg dlg;
+};
+
+TEST_F(MessageMap, WindowMessagesReachTheirHandlersWithTheirArguments)
+{
+    const HMENU hMenu = CreateMenu();
+    const HWND hA = Item(IDC_FW_EDIT), hB = Item(IDC_FW_BUTTON);
+    dlg.SendMessage(WM_SIZE, SIZE_MAXIMIZED, MAKELPARAM(300, 200));
+    dlg.SendMessage(WM_SYSCOMMAND, 0xF1F0, 0x12345);  // no such command: the default does nothing
+    dlg.SendMessage(WM_INITMENU, reinterpret_cast<WPARAM>(hMenu));
+    dlg.SendMessage(WM_DRAWCLIPBOARD);
+    dlg.SendMessage(WM_CHANGECBCHAIN, reinterpret_cast<WPARAM>(hA), reinterpret_cast<LPARAM>(hB));
+    dlg.SendMessage(WM_DESTROYCLIPBOARD);
+    dlg.SendMessage(WM_RBUTTONDBLCLK, MK_RBUTTON | MK_SHIFT, MAKELPARAM(-5, 7));
+    const Log expected = {
+        "OnSize 2 300 200",
+        "OnSysCommand 0xf1f0 0x12345",
+        Str("OnInitMenu %p", static_cast<void*>(hMenu)),
+        "OnDrawClipboard",
+        Str("OnChangeCbChain %p %p", static_cast<void*>(hA), static_cast<void*>(hB)),
+        "OnDestroyClipboard",
+        "OnRButtonDblClk 6 -5 7",
+    };
+    EXPECT_EQ(dlg.m_log, expected);
+    DestroyMenu(hMenu);
+}
+
+TEST_F(MessageMap, CommandsAndNotificationsReachTheRightHandlers)
+{
+    const HWND hButton = Item(IDC_FW_BUTTON);
+    dlg.SendMessage(WM_COMMAND, MAKEWPARAM(ID_FW_SECOND, 0), 0);  // menu
+    dlg.SendMessage(WM_COMMAND, MAKEWPARAM(ID_FW_SECOND, 1), 0);  // accelerator
+    // Code 1 from a control is a notification of its own, not a command.
+    dlg.SendMessage(WM_COMMAND, MAKEWPARAM(ID_FW_SECOND, 1), reinterpret_cast<LPARAM>(hButton));
+    SendMessageA(hButton, BM_CLICK, 0, 0);
+    dlg.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_FW_BUTTON, BN_SETFOCUS), reinterpret_cast<LPARAM>(hButton));
+    // The derived map first, then the base's, then CDialog's (IDOK to the
+    // virtual OnOK), then the application's.
+    dlg.SendMessage(WM_COMMAND, ID_FW_FIRST, 0);
+    dlg.SendMessage(WM_COMMAND, IDOK, 0);
+    const int nAppCommands = theTestApp.m_nAppCommands;
+    dlg.SendMessage(WM_COMMAND, ID_FW_APP, 0);
+    EXPECT_EQ(theTestApp.m_nAppCommands, nAppCommands + 1);
+    const Log expected = {"OnSecond", "OnSecond", "OnButton", "OnFirstAgain", "OnOK"};
+    EXPECT_EQ(dlg.m_log, expected);
+}
+
+TEST_F(MessageMap, TheListViewSeesTheNotificationResult)
+{
+    CListCtrl list;
+    ASSERT_TRUE(list.SubclassDlgItem(IDC_FW_LIST, &dlg));
+    list.InsertItem(0, "Texte", 0);
+
+    // TRUE from LVN_BEGINLABELEDIT refuses the edit, FALSE allows it.
+    dlg.m_beginEditResult = TRUE;
+    EXPECT_EQ(list.EditLabel(0), nullptr);
+    dlg.m_beginEditResult = FALSE;
+    CEdit* pEdit = list.EditLabel(0);
+    ASSERT_NE(pEdit, nullptr);
+    EXPECT_TRUE(IsWindow(pEdit->m_hWnd));
+    EXPECT_EQ(list.GetEditControl(), pEdit);  // one wrapper per handle
+    const std::string begin = Str("OnBeginLabelEdit %d %p", IDC_FW_LIST, static_cast<void*>(list.m_hWnd));
+    EXPECT_EQ(dlg.m_log, (Log{begin, begin}));
+}
+
+TEST_F(MessageMap, SomeResultsAreReturnedDirectly)
+{
+    EXPECT_EQ(dlg.SendMessage(WM_QUERYDRAGICON), reinterpret_cast<LRESULT>(dlg.m_hDragIcon));
+    EXPECT_EQ(dlg.SendMessage(WM_CTLCOLOREDIT, 0, reinterpret_cast<LPARAM>(Item(IDC_FW_EDIT))),
+              reinterpret_cast<LRESULT>(dlg.m_hEditBrush));
+    EXPECT_EQ(dlg.SendMessage(WM_APP + 1, 40, 2), 42);  // through DWLP_MSGRESULT
+}
+
+TEST_F(MessageMap, UnhandledMessagesAndBaseHandlersGetTheDefaultProcessing)
+{
+    dlg.SendMessage(DM_SETDEFID, IDC_FW_BUTTON);
+    EXPECT_EQ(dlg.SendMessage(DM_GETDEFID), MAKELRESULT(IDC_FW_BUTTON, DC_HASDEFID));
+    dlg.SetWindowText("Nouveau titre");
+    CString title;
+    dlg.GetWindowText(title);
+    EXPECT_STREQ(title, "Nouveau titre");
+
+    // Painting through the base handler and through a paint DC both
+    // validate the window: a second UpdateWindow paints nothing.
+    for (bool bWithDC : {false, true}) {
+        dlg.m_bPaintWithDC = bWithDC;
+        dlg.m_log.clear();
+        dlg.Invalidate();
+        dlg.UpdateWindow();
+        dlg.UpdateWindow();
+        EXPECT_FALSE(GetUpdateRect(dlg.m_hWnd, nullptr, FALSE));
+        EXPECT_EQ(dlg.m_log, Log{"OnPaint"}) << bWithDC;
+    }
+
+    dlg.SendMessage(WM_SYSCOMMAND, SC_MINIMIZE);
+    EXPECT_TRUE(dlg.IsIconic());
+    dlg.ShowWindow(SW_RESTORE);
+    ProcessPendingMessages();
+
+    // WM_CLOSE: a handler that keeps the default makes it the cancel command.
+    dlg.m_log.clear();
+    dlg.SendMessage(WM_CLOSE);
+    ProcessPendingMessages();
+    dlg.m_bCloseByDefault = true;
+    dlg.SendMessage(WM_CLOSE);
+    ProcessPendingMessages();
+    EXPECT_EQ(dlg.m_log, (Log{"OnClose", "OnClose", "OnCancel"}));
+    EXPECT_FALSE(dlg.IsWindowVisible());  // a modeless dialog is hidden by EndDialog
+}
+
+TEST_F(MessageMap, SubclassedControlsHaveMapsOfTheirOwn)
+{
+    CTestStatusBar bar;
+    ASSERT_TRUE(bar.Create(WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0), &dlg, 104));
+    EXPECT_EQ(GetDlgItem(dlg.m_hWnd, 104), bar.m_hWnd);
+    bar.SendMessage(WM_RBUTTONDBLCLK, MK_RBUTTON, MAKELPARAM(12, 3));
+    EXPECT_EQ(bar.m_log, Log{"bar OnRButtonDblClk 2 12 3"});
+    bar.SetText("Total : 0.0 Ko", 0, 0);  // not in the map: the control's own
+    EXPECT_STREQ(bar.GetText(0), "Total : 0.0 Ko");
+
+    CFilterEdit edit;
+    ASSERT_TRUE(edit.SubclassDlgItem(IDC_FW_EDIT, &dlg));
+    CEdit other;
+    EXPECT_FALSE(other.SubclassDlgItem(IDC_FW_EDIT, &dlg));
+    for (char ch : std::string("axb"))
+        edit.SendMessage(WM_CHAR, static_cast<WPARAM>(ch), 1);
+    CString text;
+    edit.GetWindowText(text);
+    EXPECT_STREQ(text, "ab");
+
+    EXPECT_EQ(CWnd::FromHandle(bar.m_hWnd), &bar);
+    EXPECT_EQ(CWnd::FromHandle(edit.m_hWnd), &edit);
+    EXPECT_EQ(CWnd::FromHandle(dlg.m_hWnd), &dlg);
+    EXPECT_EQ(dlg.GetDlgItem(IDC_FW_EDIT), &edit);
+
+    // Destroying the dialog lets every object go of its window.
+    dlg.DestroyWindow();
+    EXPECT_EQ(dlg.m_hWnd, nullptr);
+    EXPECT_EQ(bar.m_hWnd, nullptr);
+    EXPECT_EQ(edit.m_hWnd, nullptr);
+}
+
+TEST_F(MessageMap, TemporaryWrappersOwnNothing)
+{
+    const HWND hButton = Item(IDC_FW_BUTTON);
+    CWnd* pButton = CWnd::FromHandle(hButton);
+    ASSERT_NE(pButton, nullptr);
+    EXPECT_EQ(pButton->m_hWnd, hButton);
+    EXPECT_EQ(CWnd::FromHandlePermanent(hButton), nullptr);
+    EXPECT_EQ(dlg.GetDlgItem(IDC_FW_BUTTON), pButton);
+    fw::DeleteTempObjects();
+    EXPECT_TRUE(IsWindow(hButton));
+}
+
+}  // namespace

@@ -1,0 +1,530 @@
+// The real main window under Wine, driven from inside its modal loop by the
+// messages a user's actions produce; results read from the controls.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/keeperapp.h"
+#include "clips/clipkind.h"
+#include "mainwnd/keeperdlg.h"
+#include "res/resource.h"
+#include "tests/support/clipboard_fixture.h"
+#include "tests/support/modal_driver.h"
+
+namespace {
+
+std::string ClassOf(HWND h)
+{
+    char sz[64] = {};
+    GetClassNameA(h, sz, sizeof sz);
+    return sz;
+}
+
+std::string StatusText(HWND hStatus, int nPart)
+{
+    char sz[256] = {};
+    SendMessageA(hStatus, SB_GETTEXTA, nPart, reinterpret_cast<LPARAM>(sz));
+    return sz;
+}
+
+std::vector<int> StatusEdges(HWND hStatus)
+{
+    int edges[8] = {};
+    const int n = static_cast<int>(SendMessageA(hStatus, SB_GETPARTS, 8, reinterpret_cast<LPARAM>(edges)));
+    return std::vector<int>(edges, edges + n);
+}
+
+std::string WindowText(HWND h)
+{
+    char sz[256] = {};
+    GetWindowTextA(h, sz, sizeof sz);
+    return sz;
+}
+
+RECT ClientRectOf(HWND h)
+{
+    RECT rc;
+    GetClientRect(h, &rc);
+    return rc;
+}
+
+// The child's rectangle in its parent's client coordinates.
+RECT ChildRect(HWND hChild)
+{
+    RECT rc;
+    GetWindowRect(hChild, &rc);
+    MapWindowPoints(nullptr, GetParent(hChild), reinterpret_cast<POINT*>(&rc), 2);
+    return rc;
+}
+
+// Gives the window a client area of the given width (and height).
+void SetClientSize(HWND h, int cx, int cy)
+{
+    RECT rcWindow, rcClient;
+    GetWindowRect(h, &rcWindow);
+    GetClientRect(h, &rcClient);
+    const int dx = (rcWindow.right - rcWindow.left) - rcClient.right;
+    const int dy = (rcWindow.bottom - rcWindow.top) - rcClient.bottom;
+    SetWindowPos(h, nullptr, 0, 0, cx + dx, cy + dy, SWP_NOMOVE | SWP_NOZORDER);
+}
+
+int AddItem(HWND hList, const char* pszText, bool bSelect, int nImage = CK_TEXT)
+{
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT | LVIF_IMAGE;
+    item.iItem = ListView_GetItemCount(hList);
+    item.pszText = const_cast<char*>(pszText);
+    item.iImage = nImage;
+    const int i = static_cast<int>(SendMessageA(hList, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    if (bSelect)
+        ListView_SetItemState(hList, i, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    return i;
+}
+
+UINT MenuState(HWND hWnd, UINT id)
+{
+    HMENU hMenu = GetMenu(hWnd);
+    SendMessageA(hWnd, WM_INITMENU, reinterpret_cast<WPARAM>(hMenu), 0);
+    return GetMenuState(hMenu, id, MF_BYCOMMAND);
+}
+
+bool Grayed(HWND hWnd, UINT id) { return (MenuState(hWnd, id) & MF_GRAYED) != 0; }
+bool Checked(HWND hWnd, UINT id) { return (MenuState(hWnd, id) & MF_CHECKED) != 0; }
+
+void PostKey(HWND h, UINT vk)
+{
+    PostMessageA(h, WM_KEYDOWN, vk, 1);
+    PostMessageA(h, WM_KEYUP, vk, 0xC0000001);
+}
+
+// Holds Ctrl down in this thread's keyboard state, as TranslateAccelerator
+// reads it.
+class CtrlDown {
+public:
+    CtrlDown()
+    {
+        GetKeyboardState(m_saved);
+        BYTE keys[256];
+        std::memcpy(keys, m_saved, sizeof keys);
+        keys[VK_CONTROL] = keys[VK_LCONTROL] = 0x80;
+        SetKeyboardState(keys);
+    }
+    ~CtrlDown() { SetKeyboardState(m_saved); }
+
+private:
+    BYTE m_saved[256];
+};
+
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Bramwick Software");
+        theKeeperApp.m_bAutoName = theKeeperApp.m_bAutoPaste = 0;
+        theKeeperApp.m_bTaskIcon = theKeeperApp.m_bHideWhenMinimized = 0;
+    }
+    void TearDown() override { RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Bramwick Software"); }
+
+    // Runs the main window modally with the script; true when the script
+    // itself ended the loop.
+    bool RunMainWindow(ModalScript& script)
+    {
+        return script.Run([&] { result = dlg.DoModal(); }, [&] { dlg.EndDialog(IDABORT); });
+    }
+
+    HWND Wnd() const { return dlg.m_hWnd; }
+    HWND List() const { return GetDlgItem(dlg.m_hWnd, IDC_CLIPLIST); }
+    HWND Status() const { return GetDlgItem(dlg.m_hWnd, IDC_STATUSBAR); }
+
+    CKeeperDlg dlg;
+    INT_PTR result = 0;
+};
+
+TEST_F(MainWindow, ShowsTheIconListTheStatusBarAndTheMenu)
+{
+    ModalScript script;
+    script.Then([&] {
+              EXPECT_EQ(WindowText(Wnd()), "Trovelle");
+              EXPECT_NE(GetWindowLongPtrA(Wnd(), GWL_EXSTYLE) & WS_EX_APPWINDOW, 0);
+              EXPECT_NE(SendMessageA(Wnd(), WM_GETICON, ICON_BIG, 0), 0);
+              EXPECT_NE(SendMessageA(Wnd(), WM_GETICON, ICON_SMALL, 0), 0);
+
+              ASSERT_NE(List(), nullptr);
+              EXPECT_EQ(ClassOf(List()), "SysListView32");
+              const LONG_PTR style = GetWindowLongPtrA(List(), GWL_STYLE);
+              EXPECT_EQ(style & LVS_TYPEMASK, LVS_ICON);
+              EXPECT_NE(style & LVS_AUTOARRANGE, 0);
+              EXPECT_NE(style & LVS_EDITLABELS, 0);
+              EXPECT_EQ(style & (LVS_SINGLESEL | LVS_SHAREIMAGELISTS | LVS_SORTASCENDING | LVS_SORTDESCENDING), 0);
+
+              HIMAGELIST hImages = ListView_GetImageList(List(), LVSIL_NORMAL);
+              ASSERT_NE(hImages, nullptr);
+              EXPECT_EQ(ImageList_GetImageCount(hImages), 14);
+              int cx = 0, cy = 0;
+              ImageList_GetIconSize(hImages, &cx, &cy);
+              EXPECT_EQ(cx, 32);
+              EXPECT_EQ(cy, 32);
+
+              ASSERT_NE(Status(), nullptr);
+              EXPECT_EQ(ClassOf(Status()), "msctls_statusbar32");
+              EXPECT_NE(GetWindowLongPtrA(Status(), GWL_STYLE) & SBARS_SIZEGRIP, 0);
+              EXPECT_EQ(StatusEdges(Status()).size(), 3u);
+              EXPECT_EQ(StatusText(Status(), 2), "Total : 0.0 Ko");
+              EXPECT_EQ(StatusText(Status(), 1), "");
+
+              HMENU hMenu = GetMenu(Wnd());
+              ASSERT_NE(hMenu, nullptr);
+              EXPECT_EQ(GetMenuItemCount(hMenu), 4);
+              EXPECT_EQ(dlg.m_nClipCount, 0);
+              EXPECT_FALSE(dlg.m_bEditingLabel);
+              EXPECT_NE(dlg.m_hAccel, nullptr);
+          })
+        .Then([&] { SaveWindowPicture(Wnd(), "main_window"); })
+        .Then([&] {
+            // One icon of each kind, as clips of every kind would show.
+            for (int k = 0; k < CK_COUNT; ++k)
+                AddItem(List(), ClipKindLabel(k), false, k);
+            SetClientSize(Wnd(), 560, 330);
+            UpdateWindow(Wnd());
+        })
+        .Then([&] { SaveWindowPicture(Wnd(), "main_window_kinds"); })
+        .Then([&] { PostMessageA(Wnd(), WM_CLOSE, 0, 0); });
+    EXPECT_TRUE(RunMainWindow(script));
+    EXPECT_EQ(result, IDCANCEL);
+}
+
+TEST_F(MainWindow, StatusPartsFollowTheClientWidth)
+{
+    int edges[3];
+    CKeeperDlg::StatusPartEdges(150, edges);
+    EXPECT_EQ(std::vector<int>(edges, edges + 3), (std::vector<int>{0, 50, -1}));
+    CKeeperDlg::StatusPartEdges(80, edges);
+    EXPECT_EQ(std::vector<int>(edges, edges + 3), (std::vector<int>{0, -20, -1}));
+    CKeeperDlg::StatusPartEdges(600, edges);
+    EXPECT_EQ(std::vector<int>(edges, edges + 3), (std::vector<int>{400, 500, -1}));
+
+    // And the real window, after a repaint at each width.
+    std::vector<int> at150, at600;
+    int width150 = 0;
+    ModalScript script;
+    script.Then([&] { SetClientSize(Wnd(), 150, 200); })
+        .Then([&] {
+            width150 = ClientRectOf(Wnd()).right;
+            at150 = StatusEdges(Status());
+            SetClientSize(Wnd(), 600, 200);
+        })
+        .Then([&] {
+            at600 = StatusEdges(Status());
+            PostMessageA(Wnd(), WM_CLOSE, 0, 0);
+        });
+    EXPECT_TRUE(RunMainWindow(script));
+    ASSERT_EQ(width150, 150);
+    EXPECT_EQ(at150, (std::vector<int>{0, 50, -1}));
+    EXPECT_EQ(at600, (std::vector<int>{400, 500, -1}));
+}
+
+TEST_F(MainWindow, ListFillsTheClientAreaAboveTheStatusBarAfterResize)
+{
+    ModalScript script;
+    for (SIZE size : {SIZE{500, 400}, SIZE{260, 180}, SIZE{700, 520}}) {
+        script.Then([&, size] { SetClientSize(Wnd(), size.cx, size.cy); })
+            .Then([&, size] {
+                const RECT client = ClientRectOf(Wnd());
+                ASSERT_EQ(client.right, size.cx);
+                const RECT status = ChildRect(Status());
+                const RECT list = ChildRect(List());
+                EXPECT_EQ(status.bottom, client.bottom);
+                EXPECT_EQ(status.right - status.left, client.right);
+                EXPECT_EQ(list.left, 0);
+                EXPECT_EQ(list.top, 0);
+                EXPECT_EQ(list.right, client.right);
+                EXPECT_EQ(list.bottom, client.bottom - (status.bottom - status.top));
+            });
+    }
+    script.Then([&] { PostMessageA(Wnd(), WM_CLOSE, 0, 0); });
+    EXPECT_TRUE(RunMainWindow(script));
+}
+
+TEST_F(MainWindow, MenuItemsFollowTheSelectionAndTheOptions)
+{
+    ModalScript script;
+    script
+        .Then([&] {
+            for (UINT id : {ID_EDITION_COPIER, ID_EDITION_COUPER, ID_EDITION_SUPPRIMER, ID_EDITION_RENOMMER})
+                EXPECT_TRUE(Grayed(Wnd(), id)) << id;
+            EXPECT_FALSE(Grayed(Wnd(), ID_EDITION_COLLER));
+            for (UINT id : {ID_OPTIONS_NOMMAGEAUTOMATIQUE, ID_OPTIONS_COLLAGEAUTOMATIQUE, ID_OPTIONS_ICONE,
+                            ID_OPTIONS_CACHER})
+                EXPECT_FALSE(Checked(Wnd(), id)) << id;
+            EXPECT_TRUE(Grayed(Wnd(), ID_OPTIONS_CACHER));
+            EXPECT_FALSE(Grayed(Wnd(), ID_AIDE_AIDE));
+            EXPECT_FALSE(Grayed(Wnd(), ID_FICHIER_QUITTER));
+
+            AddItem(List(), "Texte 1", false);
+            for (UINT id : {ID_EDITION_COPIER, ID_EDITION_COUPER, ID_EDITION_SUPPRIMER, ID_EDITION_RENOMMER})
+                EXPECT_TRUE(Grayed(Wnd(), id)) << "an item that is not selected " << id;
+            AddItem(List(), "Texte 2", true);
+            for (UINT id : {ID_EDITION_COPIER, ID_EDITION_COUPER, ID_EDITION_SUPPRIMER, ID_EDITION_RENOMMER,
+                            ID_EDITION_COLLER})
+                EXPECT_FALSE(Grayed(Wnd(), id)) << id;
+
+            // Hide stays grayed without the tray icon, but shows its check.
+            theKeeperApp.m_bAutoName = 1;
+            theKeeperApp.m_bHideWhenMinimized = 1;
+            theKeeperApp.m_bAutoPaste = 1;
+            EXPECT_TRUE(Checked(Wnd(), ID_OPTIONS_NOMMAGEAUTOMATIQUE));
+            EXPECT_TRUE(Checked(Wnd(), ID_OPTIONS_COLLAGEAUTOMATIQUE));
+            EXPECT_FALSE(Checked(Wnd(), ID_OPTIONS_ICONE));
+            EXPECT_TRUE(Grayed(Wnd(), ID_OPTIONS_CACHER));
+            EXPECT_TRUE(Checked(Wnd(), ID_OPTIONS_CACHER));
+
+            theKeeperApp.m_bTaskIcon = 1;
+            EXPECT_TRUE(Checked(Wnd(), ID_OPTIONS_ICONE));
+            EXPECT_FALSE(Grayed(Wnd(), ID_OPTIONS_CACHER));
+            theKeeperApp.m_bTaskIcon = 0;
+        })
+        .Then([&] {
+            // The option commands flip the options; Auto Paste also skips
+            // the next change.
+            dlg.m_bSkipNextCapture = false;
+            SendMessageA(Wnd(), WM_COMMAND, ID_OPTIONS_NOMMAGEAUTOMATIQUE, 0);
+            EXPECT_EQ(theKeeperApp.m_bAutoName, 0);
+            SendMessageA(Wnd(), WM_COMMAND, ID_OPTIONS_COLLAGEAUTOMATIQUE, 0);
+            EXPECT_EQ(theKeeperApp.m_bAutoPaste, 0);
+            EXPECT_TRUE(dlg.m_bSkipNextCapture);
+            SendMessageA(Wnd(), WM_COMMAND, ID_OPTIONS_CACHER, 0);
+            EXPECT_EQ(theKeeperApp.m_bHideWhenMinimized, 0);
+            EXPECT_FALSE(Checked(Wnd(), ID_OPTIONS_NOMMAGEAUTOMATIQUE));
+            PostMessageA(Wnd(), WM_CLOSE, 0, 0);
+        });
+    EXPECT_TRUE(RunMainWindow(script));
+}
+
+TEST_F(MainWindow, AcceleratorsAreOffWhileALabelIsEdited)
+{
+    TestWindow source;
+    ASSERT_TRUE(source.Offer({{CF_TEXT, TextBytes("coll\xe9")}}));
+    HWND hEdit = nullptr;
+    std::string whileEditing, outsideEditing;
+    std::optional<CtrlDown> ctrl;  // held until the posted keys have gone through
+    ModalScript script;
+    script
+        .Then([&] {
+            AddItem(List(), "Texte 1", true);
+            SetFocus(List());
+            hEdit = ListView_EditLabel(List(), 0);
+            ASSERT_NE(hEdit, nullptr);
+            dlg.m_bEditingLabel = true;
+        })
+        .Then([&] {
+            ctrl.emplace();
+            PostKey(hEdit, 'V');
+        })
+        .Then([&] {
+            ctrl.reset();
+            whileEditing = WindowText(hEdit);
+            // Now as if editing had ended: Ctrl+V is the capture accelerator.
+            dlg.m_bEditingLabel = false;
+            SetWindowTextA(hEdit, "abc");
+            SendMessageA(hEdit, EM_SETSEL, 0, -1);
+            ctrl.emplace();
+            PostKey(hEdit, 'V');
+        })
+        .Then([&] {
+            ctrl.reset();
+            outsideEditing = WindowText(hEdit);
+            SendMessageA(hEdit, WM_KEYDOWN, VK_ESCAPE, 0);  // cancel the edit
+            PostMessageA(Wnd(), WM_CLOSE, 0, 0);
+        });
+    EXPECT_TRUE(RunMainWindow(script));
+    EXPECT_EQ(whileEditing, "coll\xe9");
+    EXPECT_EQ(outsideEditing, "abc");
+}
+
+TEST_F(MainWindow, EnterAndEscapeInTheListDoNotCloseTheWindow)
+{
+    bool bStillOpen = false;
+    ModalScript script;
+    script.Then([&] {
+              AddItem(List(), "Texte 1", true);
+              SetFocus(List());
+              PostKey(List(), VK_RETURN);
+              PostKey(List(), VK_ESCAPE);
+          })
+        .Then([] {})
+        .Then([&] {
+            bStillOpen = IsWindow(Wnd()) && IsWindowVisible(Wnd());
+            PostMessageA(Wnd(), WM_COMMAND, ID_FICHIER_QUITTER, 0);
+        });
+    EXPECT_TRUE(RunMainWindow(script));
+    EXPECT_TRUE(bStillOpen);
+    EXPECT_EQ(result, IDCANCEL);
+}
+
+struct QuitWay {
+    const char* name;
+    UINT msg;
+    WPARAM wParam;
+};
+
+TEST_F(MainWindow, EveryWayOfQuittingEndsTheModalLoop)
+{
+    const QuitWay ways[] = {
+        {"Fichier > Quitter", WM_COMMAND, ID_FICHIER_QUITTER},
+        {"close box", WM_SYSCOMMAND, SC_CLOSE},
+        {"WM_CLOSE", WM_CLOSE, 0},
+    };
+    for (const QuitWay& way : ways) {
+        CKeeperDlg window;
+        INT_PTR r = 0;
+        ModalScript script;
+        script.Then([&] { PostMessageA(window.m_hWnd, way.msg, way.wParam, 0); });
+        EXPECT_TRUE(script.Run([&] { r = window.DoModal(); }, [&] { window.EndDialog(IDABORT); })) << way.name;
+        EXPECT_EQ(r, IDCANCEL) << way.name;
+        EXPECT_EQ(window.m_hWnd, nullptr) << way.name;
+    }
+}
+
+TEST_F(MainWindow, AboutBoxRunsOverTheMainWindow)
+{
+    HWND hAbout = nullptr;
+    ModalScript script;
+    script.Then([&] { PostMessageA(Wnd(), WM_COMMAND, IDM_ABOUTBOX, 0); })
+        .Then([&] {
+            hAbout = FindWindowA("#32770", "A propos de Trovelle");
+            ASSERT_NE(hAbout, nullptr);
+            EXPECT_FALSE(IsWindowEnabled(Wnd()));
+            EXPECT_TRUE(IsWindowVisible(hAbout));
+        })
+        .Then([&] { SaveWindowPicture(hAbout, "about_box"); })
+        .Then([&] { PostMessageA(hAbout, WM_COMMAND, IDOK, 0); })
+        .Then([&] {
+            EXPECT_FALSE(IsWindow(hAbout));
+            EXPECT_TRUE(IsWindowEnabled(Wnd()));
+            PostMessageA(Wnd(), WM_CLOSE, 0, 0);
+        });
+    EXPECT_TRUE(RunMainWindow(script));
+}
+
+struct ShellCall {
+    HWND hWnd;
+    std::string op, file, params;
+    bool bDirectory;
+    INT nShow;
+    int nCalls = 0;
+};
+ShellCall g_shell;
+
+HINSTANCE WINAPI RecordShellExecute(HWND h, LPCSTR op, LPCSTR file, LPCSTR params, LPCSTR dir, INT show)
+{
+    g_shell = {h, op ? op : "", file ? file : "", params ? params : "", dir != nullptr, show, g_shell.nCalls + 1};
+    return reinterpret_cast<HINSTANCE>(42);
+}
+
+TEST_F(MainWindow, HelpOpensReadmeBesideTheProgramInTheTextEditor)
+{
+    g_shell = {};
+    SysOverride<decltype(SysApi::ShellExecuteA)> shell(&SysApi::ShellExecuteA, RecordShellExecute);
+    HWND hMain = nullptr;
+    ModalScript script;
+    script.Then([&] {
+              hMain = Wnd();
+              SendMessageA(Wnd(), WM_COMMAND, ID_AIDE_AIDE, 0);
+          })
+        .Then([&] { PostMessageA(Wnd(), WM_CLOSE, 0, 0); });
+    EXPECT_TRUE(RunMainWindow(script));
+
+    char szExe[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, szExe, MAX_PATH);
+    std::string expected(szExe);
+    expected = expected.substr(0, expected.rfind('\\')) + "\\readme.txt";
+    EXPECT_EQ(g_shell.nCalls, 1);
+    EXPECT_EQ(g_shell.hWnd, hMain);
+    EXPECT_EQ(g_shell.op, "open");
+    EXPECT_EQ(g_shell.file, "notepad.exe");
+    EXPECT_EQ(g_shell.params, expected);
+    EXPECT_FALSE(g_shell.bDirectory);
+    EXPECT_EQ(g_shell.nShow, SW_SHOWNORMAL);
+}
+
+// A viewer of the clipboard that joined before the main window.
+class ChainViewer {
+public:
+    ChainViewer()
+    {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "TrovelleTestViewer";
+        RegisterClassA(&wc);
+        m_hWnd = CreateWindowA("TrovelleTestViewer", "viewer", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                               GetModuleHandleA(nullptr), nullptr);
+        s_nDraws = 0;
+        m_hNext = SetClipboardViewer(m_hWnd);
+        s_pNext = &m_hNext;
+    }
+    ~ChainViewer()
+    {
+        ChangeClipboardChain(m_hWnd, m_hNext);
+        DestroyWindow(m_hWnd);
+        s_pNext = nullptr;
+    }
+    HWND hwnd() const { return m_hWnd; }
+    static int s_nDraws;
+
+private:
+    static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam)
+    {
+        if (msg == WM_DRAWCLIPBOARD) {
+            ++s_nDraws;
+            if (s_pNext != nullptr && *s_pNext != nullptr)
+                SendMessageA(*s_pNext, msg, wParam, lParam);
+            return 0;
+        }
+        if (msg == WM_CHANGECBCHAIN && s_pNext != nullptr) {
+            if (reinterpret_cast<HWND>(wParam) == *s_pNext)
+                *s_pNext = reinterpret_cast<HWND>(lParam);
+            else if (*s_pNext != nullptr)
+                SendMessageA(*s_pNext, msg, wParam, lParam);
+            return 0;
+        }
+        return DefWindowProcA(h, msg, wParam, lParam);
+    }
+    HWND m_hWnd, m_hNext;
+    static HWND* s_pNext;
+};
+int ChainViewer::s_nDraws = 0;
+HWND* ChainViewer::s_pNext = nullptr;
+
+TEST_F(MainWindow, JoinsTheViewerChainPassesNoticesOnAndLeavesIt)
+{
+    TestWindow source;
+    ChainViewer viewer;
+    int drawsWhileOpen = 0;
+    ModalScript script;
+    script.Then([&] {
+              EXPECT_EQ(dlg.m_hNextViewer, viewer.hwnd());
+              ChainViewer::s_nDraws = 0;
+              source.Offer({{CF_TEXT, TextBytes("un")}});
+          })
+        .Then([&] {
+            drawsWhileOpen = ChainViewer::s_nDraws;
+            PostMessageA(Wnd(), WM_CLOSE, 0, 0);
+        });
+    EXPECT_TRUE(RunMainWindow(script));
+    EXPECT_GE(drawsWhileOpen, 1);  // forwarded by the main window
+
+    // Gone from the chain: the viewer is first again and still hears changes.
+    ChainViewer::s_nDraws = 0;
+    source.Offer({{CF_TEXT, TextBytes("deux")}});
+    PumpMessages();
+    EXPECT_GE(ChainViewer::s_nDraws, 1);
+}
+
+}  // namespace

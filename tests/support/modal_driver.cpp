@@ -1,0 +1,103 @@
+#include "tests/support/modal_driver.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+ModalScript* g_pScript = nullptr;
+constexpr UINT kTickMs = 30;
+constexpr int kWatchdogTicks = 300;  // about ten seconds past the last step
+}
+
+ModalScript& ModalScript::Then(Step step)
+{
+    m_steps.push_back(std::move(step));
+    return *this;
+}
+
+void CALLBACK ModalScript::Tick(HWND, UINT, UINT_PTR, DWORD)
+{
+    ModalScript* self = g_pScript;
+    if (self == nullptr)
+        return;
+    if (self->m_nNext < self->m_steps.size()) {
+        // A step may run a nested modal loop; the ticks go on inside it.
+        Step step = self->m_steps[self->m_nNext++];
+        step();
+        return;
+    }
+    if (++self->m_nIdleTicks == kWatchdogTicks && !self->m_bWatchdogFired) {
+        self->m_bWatchdogFired = true;
+        self->m_endModal();
+    }
+}
+
+bool ModalScript::Run(const std::function<void()>& runModal, const std::function<void()>& endModal)
+{
+    m_endModal = endModal;
+    g_pScript = this;
+    const UINT_PTR timer = SetTimer(nullptr, 0, kTickMs, Tick);
+    runModal();
+    KillTimer(nullptr, timer);
+    g_pScript = nullptr;
+    return !m_bWatchdogFired && m_nNext == m_steps.size();
+}
+
+void PumpMessages()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+bool SaveWindowPicture(HWND hWnd, const std::string& name)
+{
+    const char* dir = std::getenv("TROVELLE_SCREENSHOTS");
+    if (dir == nullptr || *dir == '\0')
+        return false;
+    RedrawWindow(hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    PumpMessages();
+    RECT rc;
+    GetWindowRect(hWnd, &rc);
+    const int w = rc.right - rc.left, h = rc.bottom - rc.top;
+    if (w <= 0 || h <= 0)
+        return false;
+
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = h;  // bottom-up, as a BMP file stores it
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, dib);
+    BitBlt(mem, 0, 0, w, h, screen, rc.left, rc.top, SRCCOPY);
+    SelectObject(mem, old);
+    GdiFlush();
+
+    const DWORD stride = (static_cast<DWORD>(w) * 3 + 3) & ~3u;
+    const DWORD imageSize = stride * static_cast<DWORD>(h);
+    BITMAPFILEHEADER fh = {};
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof fh + sizeof bi.bmiHeader;
+    fh.bfSize = fh.bfOffBits + imageSize;
+    const std::string path = std::string(dir) + "\\" + name + ".bmp";
+    FILE* f = std::fopen(path.c_str(), "wb");
+    bool ok = f != nullptr;
+    if (ok) {
+        std::fwrite(&fh, sizeof fh, 1, f);
+        std::fwrite(&bi.bmiHeader, sizeof bi.bmiHeader, 1, f);
+        std::fwrite(bits, 1, imageSize, f);
+        std::fclose(f);
+    }
+    DeleteObject(dib);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return ok;
+}

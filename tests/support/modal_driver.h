@@ -1,0 +1,40 @@
+// Drives a window from inside its own modal loop, as a user would: each step
+// runs on a timer tick of the loop, so posted keys and commands go through
+// the loop's own translation, and the loop must end by the script's doing.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class ModalScript {
+public:
+    using Step = std::function<void()>;
+
+    // Adds a step; steps run one per tick, in order.
+    ModalScript& Then(Step step);
+
+    // Starts the ticks and calls runModal (which must run a modal loop on
+    // this thread). If the loop is still running long after the last step,
+    // the watchdog ends it through endModal and the script reports failure.
+    bool Run(const std::function<void()>& runModal, const std::function<void()>& endModal);
+
+    int StepsRun() const { return m_nNext; }
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
+    std::vector<Step> m_steps;
+    std::size_t m_nNext = 0;
+    int m_nIdleTicks = 0;
+    bool m_bWatchdogFired = false;
+    std::function<void()> m_endModal;
+};
+
+// Saves a picture of a top-level window (frame included) under the
+// screenshot folder, as <name>.bmp; scripts/test turns them into PNG files.
+bool SaveWindowPicture(HWND hWnd, const std::string& name);
+
+// Processes the messages waiting on this thread.
+void PumpMessages();
