@@ -165,19 +165,7 @@ TEST_F(Lifecycle, EveryClipIsDeletedWhenTheWindowCloses)
 {
     TestWindow source;
     ASSERT_TRUE(source.Offer({{CF_TEXT, TextBytes("garde-moi")}}));
-    static int live = 0;
-    live = 0;
-    SysOverride<decltype(SysApi::VirtualAlloc)> va(&SysApi::VirtualAlloc,
-                                                   [](LPVOID a, SIZE_T n, DWORD t, DWORD p) -> LPVOID {
-                                                       LPVOID r = ::VirtualAlloc(a, n, t, p);
-                                                       live += r != nullptr;
-                                                       return r;
-                                                   });
-    SysOverride<decltype(SysApi::VirtualFree)> vf(&SysApi::VirtualFree, [](LPVOID a, SIZE_T n, DWORD t) -> BOOL {
-        const BOOL r = ::VirtualFree(a, n, t);
-        live -= r != 0;
-        return r;
-    });
+    CopyCounter copies;
     CClipList::Node* first = nullptr;
     ModalScript script;
     script.Then([&] {
@@ -188,11 +176,11 @@ TEST_F(Lifecycle, EveryClipIsDeletedWhenTheWindowCloses)
             if (first == nullptr)
                 first = node;
         }
-        EXPECT_GT(live, 0);
+        EXPECT_GT(copies.Live(), 0);
         PostMessageA(MainWnd(), WM_CLOSE, 0, 0);
     });
     EXPECT_TRUE(Run(script));
-    EXPECT_EQ(live, 0);
+    EXPECT_EQ(copies.Live(), 0);
     ASSERT_NE(first, nullptr);
     for (CClipList::Node* p = theKeeperApp.m_listClips.GetHeadPosition(); p != nullptr; p = p->pNext)
         EXPECT_EQ(p->pClip, nullptr);

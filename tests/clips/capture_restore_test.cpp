@@ -219,31 +219,17 @@ TEST_F(CaptureRestore, ManyFormatsAndDeletingReleasesEveryCopy)
     }
     ASSERT_TRUE(source.Offer(offered));
 
-    static int live = 0;
-    SysOverride<decltype(SysApi::VirtualAlloc)> va(&SysApi::VirtualAlloc,
-                                                   [](LPVOID a, SIZE_T n, DWORD t, DWORD p) -> LPVOID {
-                                                       LPVOID r = ::VirtualAlloc(a, n, t, p);
-                                                       if (r != nullptr)
-                                                           ++live;
-                                                       return r;
-                                                   });
-    SysOverride<decltype(SysApi::VirtualFree)> vf(&SysApi::VirtualFree, [](LPVOID a, SIZE_T n, DWORD t) -> BOOL {
-        const BOOL r = ::VirtualFree(a, n, t);
-        if (r)
-            --live;
-        return r;
-    });
-    live = 0;
+    CopyCounter copies;
     {
         CClip clip;
         ASSERT_TRUE(clip.CaptureFromClipboard(keeper.hwnd()));
-        EXPECT_EQ(live, 300);
+        EXPECT_EQ(copies.Live(), 300);
         std::size_t n = 0;
         for (const CClipFormat* p = clip.m_pFirstFormat; p != nullptr; p = p->m_pNext, ++n)
             ASSERT_EQ(p->m_nFormat, offered[n].id);
         EXPECT_EQ(n, 300u);
     }
-    EXPECT_EQ(live, 0);
+    EXPECT_EQ(copies.Live(), 0);
 }
 
 }  // namespace

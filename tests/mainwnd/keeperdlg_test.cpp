@@ -181,6 +181,7 @@ TEST_F(MainWindow, ShowsTheIconListTheStatusBarAndTheMenu)
               HMENU hMenu = GetMenu(Wnd());
               ASSERT_NE(hMenu, nullptr);
               EXPECT_EQ(GetMenuItemCount(hMenu), 4);
+              EXPECT_EQ(SendMessageA(Wnd(), WM_QUERYDRAGICON, 0, 0), reinterpret_cast<LRESULT>(dlg.m_hIcon));
               EXPECT_EQ(dlg.m_nClipCount, 0);
               EXPECT_FALSE(dlg.m_bEditingLabel);
               EXPECT_NE(dlg.m_hAccel, nullptr);

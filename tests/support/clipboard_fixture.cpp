@@ -170,6 +170,32 @@ bool EmptyTheClipboard(HWND hWnd)
     return true;
 }
 
+namespace {
+int g_nLiveCopies = 0;
+
+LPVOID WINAPI CountedVirtualAlloc(LPVOID a, SIZE_T n, DWORD type, DWORD protect)
+{
+    LPVOID p = ::VirtualAlloc(a, n, type, protect);
+    g_nLiveCopies += p != nullptr;
+    return p;
+}
+
+BOOL WINAPI CountedVirtualFree(LPVOID a, SIZE_T n, DWORD type)
+{
+    const BOOL r = ::VirtualFree(a, n, type);
+    g_nLiveCopies -= r != FALSE;
+    return r;
+}
+}  // namespace
+
+CopyCounter::CopyCounter()
+    : m_alloc(&SysApi::VirtualAlloc, CountedVirtualAlloc), m_free(&SysApi::VirtualFree, CountedVirtualFree)
+{
+    g_nLiveCopies = 0;
+}
+
+int CopyCounter::Live() const { return g_nLiveCopies; }
+
 void ClipboardTest::SetUp() { ASSERT_TRUE(EmptyTheClipboard(keeper.hwnd())); }
 
 void ClipboardTest::TearDown() { EmptyTheClipboard(keeper.hwnd()); }

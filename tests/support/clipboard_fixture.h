@@ -80,6 +80,18 @@ private:
     Fn m_saved;
 };
 
+// Counts the private copies (VirtualAlloc blocks) that are made and not yet
+// released while it lives.
+class CopyCounter {
+public:
+    CopyCounter();
+    int Live() const;
+
+private:
+    SysOverride<decltype(SysApi::VirtualAlloc)> m_alloc;
+    SysOverride<decltype(SysApi::VirtualFree)> m_free;
+};
+
 // Base fixture: three windows (a source program, a reader, and the keeper
 // that captures and restores), and an empty clipboard at start and end.
 class ClipboardTest : public ::testing::Test {
