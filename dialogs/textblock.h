@@ -1,0 +1,12 @@
+// Reads a CF_TEXT block: 8-bit text in the ANSI code page. Another program
+// wrote it, so its terminating NUL may be missing: the text ends at the first
+// NUL or at the end of the record, whichever comes first. Pure code.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+// The text of nSize bytes at pData, as a view into them (empty for null
+// data). Its own line ends are kept.
+std::string_view TextBlockText(const std::uint8_t* pData, std::size_t nSize);

@@ -1,0 +1,19 @@
+// Fuzz target: a CF_TEXT block, with or without its NUL.
+#include "dialogs/textblock.h"
+
+#include <cstdlib>
+#include <cstring>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSize)
+{
+    const std::string_view text = TextBlockText(pData, nSize);
+    if (text.size() > nSize)
+        std::abort();
+    if (nSize != 0 && text.data() != reinterpret_cast<const char*>(pData))
+        std::abort();
+    if (!text.empty() && std::memchr(text.data(), 0, text.size()) != nullptr)
+        std::abort();
+    if (text.size() < nSize && pData[text.size()] != 0)
+        std::abort();
+    return 0;
+}
