@@ -25,7 +25,10 @@ public:
     void DeleteAllClips();
 
     CClipList m_listClips{10};
-    DWORD m_dwTotalBytes = 0;
+    // The sum of the sizes of the clips held. 64-bit although the name says
+    // DWORD: a 64-bit program can hold more than 4 GiB, and the total must
+    // not wrap.
+    unsigned long long m_dwTotalBytes = 0;
     BOOL m_bAutoName = 0;
     BOOL m_bAutoPaste = 0;
     BOOL m_bTaskIcon = 0;

@@ -3,11 +3,30 @@
 #include <algorithm>
 
 #include "app/keeperapp.h"
+#include "clips/clip.h"
 #include "clips/clipkind.h"
 #include "dialogs/aboutdlg.h"
 #include "dialogs/help.h"
+#include "dialogs/namedlg.h"
+#include "mainwnd/sizetext.h"
 #include "res/resource.h"
 #include "res/texts.h"
+
+namespace {
+
+// The whole title, however long: automatic names are not cut.
+CString WindowTitle(HWND hWnd)
+{
+    CString str;
+    const int nLen = ::GetWindowTextLengthA(hWnd);
+    if (nLen > 0) {
+        const int nCopied = ::GetWindowTextA(hWnd, str.GetBuffer(nLen), nLen + 1);
+        str.ReleaseBuffer(nCopied > 0 ? nCopied : 0);
+    }
+    return str;
+}
+
+}  // namespace
 
 CKeeperDlg::CKeeperDlg(CWnd* pParent)
     : CDialog(IDD_TROVELLE_DIALOG, pParent), m_hAccel(nullptr), m_pImageList(nullptr), m_hNextViewer(nullptr),
@@ -37,6 +56,17 @@ BEGIN_MESSAGE_MAP(CKeeperDlg, CDialog)
     ON_WM_SIZE()
     ON_WM_DRAWCLIPBOARD()
     ON_WM_CHANGECBCHAIN()
+    ON_WM_DESTROYCLIPBOARD()
+    ON_COMMAND(ID_EDITION_COLLER, OnEditionColler)
+    ON_COMMAND(ID_EDITION_COPIER, OnEditionCopier)
+    ON_COMMAND(ID_EDITION_COUPER, OnEditionCouper)
+    ON_COMMAND(ID_EDITION_SUPPRIMER, OnEditionSupprimer)
+    ON_COMMAND(ID_EDITION_RENOMMER, OnEditionRenommer)
+    ON_COMMAND(ID_POPUP_COLLER, OnPopupColler)
+    ON_NOTIFY(NM_CLICK, IDC_CLIPLIST, OnClickClipList)
+    ON_NOTIFY(NM_DBLCLK, IDC_CLIPLIST, OnDblClkClipList)
+    ON_NOTIFY(LVN_BEGINLABELEDITA, IDC_CLIPLIST, OnBeginLabelEditClipList)
+    ON_NOTIFY(LVN_ENDLABELEDITA, IDC_CLIPLIST, OnEndLabelEditClipList)
     ON_COMMAND(ID_FICHIER_QUITTER, OnFichierQuitter)
     ON_COMMAND(IDM_ABOUTBOX, OnAideAPropos)
     ON_COMMAND(ID_AIDE_AIDE, OnAideAide)
@@ -191,11 +221,37 @@ BOOL CKeeperDlg::DestroyWindow()
     return CDialog::DestroyWindow();
 }
 
-// Every change notice goes on down the chain.
 void CKeeperDlg::OnDrawClipboard()
 {
+    CString strText;
+    if (const HWND hTop = GetOwnerTitleWindow(); hTop != nullptr) {
+        const CString strTitle = WindowTitle(hTop);
+        // No prefix without a name.
+        if (!strTitle.IsEmpty())
+            strText = Texts::kOnClipboard + strTitle;
+    }
+    SetStatusText(0, strText);
+    RedrawStatusBar();
+
+    if (theKeeperApp.m_bAutoPaste != 0) {
+        // A restore of our own is no new content; a skip covers one change.
+        if (m_bSkipNextCapture || m_bRestoring)
+            m_bSkipNextCapture = false;
+        else
+            OnPopupColler();
+    }
+
+    // Every change notice goes on down the chain.
     if (m_hNextViewer != nullptr)
         ::SendMessageA(m_hNextViewer, WM_DRAWCLIPBOARD, 0, 0);
+}
+
+// The clipboard we own, after a restore, is being emptied.
+void CKeeperDlg::OnDestroyClipboard()
+{
+    SetStatusText(0, "");
+    RedrawStatusBar();
+    CDialog::OnDestroyClipboard();
 }
 
 void CKeeperDlg::OnChangeCbChain(HWND hWndRemove, HWND hWndAfter)
@@ -234,3 +290,221 @@ void CKeeperDlg::OnOptionsCollage()
 }
 
 void CKeeperDlg::OnOptionsCacher() { Toggle(theKeeperApp.m_bHideWhenMinimized); }
+
+void CKeeperDlg::OnPopupColler()
+{
+    // Always named automatically; the option is the same afterwards.
+    if (theKeeperApp.m_bAutoName != 0) {
+        OnEditionColler();
+    } else {
+        theKeeperApp.m_bAutoName = 1;
+        OnEditionColler();
+        theKeeperApp.m_bAutoName = 0;
+    }
+}
+
+HWND CKeeperDlg::GetOwnerTitleWindow()
+{
+    HWND hWnd = ::GetClipboardOwner();
+    if (hWnd == nullptr)
+        return nullptr;
+    // GetParent gives the parent of a child window and the owner of a pop-up.
+    while (const HWND hParent = ::GetParent(hWnd))
+        hWnd = hParent;
+    return hWnd;
+}
+
+void CKeeperDlg::SetStatusText(int nPart, const char* pszText) { m_wndStatusBar.SetText(pszText, nPart, 0); }
+
+void CKeeperDlg::RedrawStatusBar()
+{
+    if (m_wndStatusBar.m_hWnd != nullptr)
+        m_wndStatusBar.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+}
+
+CClipList::Node* CKeeperDlg::NodeOfItem(int nItem) const
+{
+    auto* pNode = reinterpret_cast<CClipList::Node*>(m_wndClipList.GetItemData(nItem));
+    return pNode != nullptr && pNode->pClip != nullptr ? pNode : nullptr;
+}
+
+void CKeeperDlg::OnEditionColler()
+{
+    CClip* pClip = new CClip;
+    if (!pClip->CaptureFromClipboard(m_hWnd)) {
+        delete pClip;
+        return;
+    }
+    if (pClip->m_strName.IsEmpty())
+        pClip->m_strName = ClipKindLabel(CK_OTHER);
+
+    CNameDlg dlgName;
+    CString strName;
+    if (theKeeperApp.m_bAutoName != 0) {
+        if (const HWND hTop = GetOwnerTitleWindow(); hTop != nullptr)
+            strName = WindowTitle(hTop);
+    } else {
+        dlgName.m_strName = "";
+        // A dialog that could not be shown counts as OK with an empty field.
+        if (dlgName.DoModal() == IDCANCEL) {
+            delete pClip;
+            return;
+        }
+        strName = dlgName.m_strName;
+    }
+
+    // Read only now: an automatic capture may have run inside the dialog.
+    // An empty name from the dialog gets the same name as automatic naming,
+    // so that no item is left without a label.
+    if (strName.IsEmpty())
+        strName.Format(Texts::kNumberedName, pClip->m_strName.GetString(), m_nClipCount + 1);
+    pClip->m_strName = strName;
+
+    CClipList::Node* pNode = theKeeperApp.m_listClips.AddTail(pClip);
+    if (pNode == nullptr) {
+        delete pClip;
+        return;
+    }
+    LVITEMA item{};
+    item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+    item.iItem = m_nClipCount;  // never below the item count: the new item goes last
+    item.pszText = const_cast<char*>(pClip->m_strName.GetString());
+    item.iImage = pClip->m_nKind;
+    item.lParam = reinterpret_cast<LPARAM>(pNode);
+    if (m_wndClipList.InsertItem(&item) == -1) {
+        // A clip that cannot be shown could never be reached again.
+        theKeeperApp.m_listClips.RemoveAt(pNode);
+        delete pClip;
+        return;
+    }
+    ++m_nClipCount;
+    theKeeperApp.m_dwTotalBytes += pClip->m_dwTotalSize;
+
+    SetStatusText(2, FormatTotalText(theKeeperApp.m_dwTotalBytes));
+    RedrawStatusBar();
+}
+
+bool CKeeperDlg::RestoreItem(int nItem, CClipList::Node* pNode)
+{
+    // Set before the restore: the change notices it causes arrive inside it.
+    m_bRestoring = true;
+    if (!pNode->pClip->RestoreToClipboard(m_hWnd)) {
+        m_bRestoring = false;
+        return false;
+    }
+    // Written after the restore, so it replaces what the notice wrote.
+    SetStatusText(0, Texts::kOnClipboard + m_wndClipList.GetItemText(nItem, 0));
+    RedrawStatusBar();
+    return true;
+}
+
+void CKeeperDlg::RemoveItem(int nItem, CClipList::Node* pNode)
+{
+    theKeeperApp.m_dwTotalBytes -= pNode->pClip->m_dwTotalSize;
+    delete pNode->pClip;
+    pNode->pClip = nullptr;
+    theKeeperApp.m_listClips.RemoveAt(pNode);
+    m_wndClipList.DeleteItem(nItem);
+}
+
+void CKeeperDlg::OnEditionCopier()
+{
+    const int nItem = m_wndClipList.GetNextItem(-1, LVNI_SELECTED);
+    CClipList::Node* pNode = nItem != -1 ? NodeOfItem(nItem) : nullptr;
+    if (pNode == nullptr)
+        return;
+    RestoreItem(nItem, pNode);
+    m_bRestoring = false;
+}
+
+void CKeeperDlg::OnEditionCouper()
+{
+    // The first selected clip only, also when several are selected.
+    const int nItem = m_wndClipList.GetNextItem(-1, LVNI_SELECTED);
+    CClipList::Node* pNode = nItem != -1 ? NodeOfItem(nItem) : nullptr;
+    if (pNode == nullptr || !RestoreItem(nItem, pNode))
+        return;  // a failed restore keeps the clip
+    RemoveItem(nItem, pNode);
+    SetStatusText(2, FormatTotalText(theKeeperApp.m_dwTotalBytes));
+    SetStatusText(1, "");
+    RedrawStatusBar();
+    m_bRestoring = false;
+}
+
+void CKeeperDlg::OnEditionSupprimer()
+{
+    int nItem = m_wndClipList.GetNextItem(-1, LVNI_SELECTED);
+    if (nItem == -1)
+        return;
+    while (nItem != -1) {
+        if (CClipList::Node* pNode = NodeOfItem(nItem))
+            RemoveItem(nItem, pNode);
+        else
+            m_wndClipList.DeleteItem(nItem);
+        // Lowest index first, as asking from the start would give: the next
+        // selected item now sits at nItem or later, so the search goes on
+        // from there and the whole deletion stays linear.
+        nItem = m_wndClipList.GetNextItem(nItem - 1, LVNI_SELECTED);
+    }
+    SetStatusText(1, "");
+    SetStatusText(2, FormatTotalText(theKeeperApp.m_dwTotalBytes));
+    RedrawStatusBar();
+}
+
+void CKeeperDlg::OnEditionRenommer()
+{
+    const int nItem = m_wndClipList.GetNextItem(-1, LVNI_SELECTED);
+    if (nItem != -1)
+        m_wndClipList.EditLabel(nItem);
+}
+
+void CKeeperDlg::OnClickClipList(NMHDR*, LRESULT* pResult)
+{
+    *pResult = 0;
+    int nItem = m_wndClipList.GetNextItem(-1, LVNI_SELECTED);
+    if (nItem == -1) {
+        SetStatusText(1, "");
+        RedrawStatusBar();
+        return;
+    }
+    // 64-bit: a selection above 2 GiB must not turn negative.
+    unsigned long long nBytes = 0;
+    for (; nItem != -1; nItem = m_wndClipList.GetNextItem(nItem, LVNI_SELECTED))
+        if (const CClipList::Node* pNode = NodeOfItem(nItem))
+            nBytes += pNode->pClip->m_dwTotalSize;
+    SetStatusText(1, FormatSelectionText(nBytes));
+    RedrawStatusBar();
+}
+
+void CKeeperDlg::OnDblClkClipList(NMHDR*, LRESULT* pResult)
+{
+    // A double click on the background has cleared the selection.
+    if (m_wndClipList.GetNextItem(-1, LVNI_SELECTED) == -1)
+        OnEditionColler();
+    else
+        OnEditionCopier();
+    *pResult = 0;
+}
+
+void CKeeperDlg::OnBeginLabelEditClipList(NMHDR*, LRESULT* pResult)
+{
+    // The same limit as the naming dialog's field.
+    if (CEdit* pEdit = m_wndClipList.GetEditControl())
+        pEdit->LimitText(50);
+    m_bEditingLabel = true;
+    *pResult = 0;
+}
+
+void CKeeperDlg::OnEndLabelEditClipList(NMHDR* pNMHDR, LRESULT* pResult)
+{
+    const auto* pInfo = reinterpret_cast<const NMLVDISPINFOA*>(pNMHDR);
+    *pResult = FALSE;
+    // Cancelled (no item or no text) or emptied: the label stays.
+    if (pInfo->item.iItem != -1 && pInfo->item.pszText != nullptr && pInfo->item.pszText[0] != '\0') {
+        if (CClipList::Node* pNode = NodeOfItem(pInfo->item.iItem)) {
+            pNode->pClip->m_strName = pInfo->item.pszText;
+            *pResult = TRUE;
+        }
+    }
+    m_bEditingLabel = false;
+}

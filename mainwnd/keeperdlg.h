@@ -2,6 +2,7 @@
 // three-part status bar, the menu bar and its accelerators.
 #pragma once
 
+#include "clips/cliplist.h"
 #include "fw/afxwin.h"
 #include "mainwnd/infostatusbar.h"
 
@@ -17,6 +18,9 @@ public:
 
     // The right edges of the three status bar parts for a client width.
     static void StatusPartEdges(int nClientWidth, int edges[3]);
+    // The top window of the clipboard's owner (from the owner, parent after
+    // parent, owners of pop-ups too), or null when the clipboard has no owner.
+    static HWND GetOwnerTitleWindow();
 
     HACCEL m_hAccel;
     CListCtrl m_wndClipList;
@@ -42,6 +46,17 @@ protected:
     void OnSize(UINT nType, int cx, int cy);
     void OnDrawClipboard();
     void OnChangeCbChain(HWND hWndRemove, HWND hWndAfter);
+    void OnDestroyClipboard();
+    void OnEditionColler();
+    void OnEditionCopier();
+    void OnEditionCouper();
+    void OnEditionSupprimer();
+    void OnEditionRenommer();
+    void OnPopupColler();
+    void OnClickClipList(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnDblClkClipList(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnBeginLabelEditClipList(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnEndLabelEditClipList(NMHDR* pNMHDR, LRESULT* pResult);
     void OnFichierQuitter();
     void OnAideAPropos();
     void OnAideAide();
@@ -54,4 +69,13 @@ protected:
 private:
     void LayOut(int nStatusBarHeight);
     void SetStatusParts();
+    // Status parts are written, then the bar is redrawn at once.
+    void SetStatusText(int nPart, const char* pszText);
+    void RedrawStatusBar();
+    // The clip node an item stands for; null for an item that holds none.
+    CClipList::Node* NodeOfItem(int nItem) const;
+    // Puts the item's clip on the clipboard and names it in part 0.
+    bool RestoreItem(int nItem, CClipList::Node* pNode);
+    // Deletes the clip, its node and its item, and takes its bytes off the total.
+    void RemoveItem(int nItem, CClipList::Node* pNode);
 };

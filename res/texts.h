@@ -7,4 +7,15 @@ inline constexpr char kAllocError[] = "Erreur d'allocation m\xe9moire";
 inline constexpr char kTotalAtStart[] = "Total : 0.0 Ko";
 // The framework's refusal of a text longer than its limit; %d is the limit.
 inline constexpr char kMaxChars[] = "Entrez au plus %d caract\xe8res.";
+
+// Status bar: what is on the clipboard (part 0), the selection (part 1) and
+// the total held (part 2).
+inline constexpr char kOnClipboard[] = "Dans le presse-papier : ";
+inline constexpr char kSelectionOctets[] = "Taille : %d octets";
+inline constexpr char kSelectionKo[] = "Taille : %.1f Ko";
+inline constexpr char kSelectionMo[] = "Taille : %.2f Mo";
+inline constexpr char kTotalKo[] = "Total : %.1f Ko";
+inline constexpr char kTotalMo[] = "Total : %.1f Mo";
+// A clip named without a title: its kind's label and its number in the run.
+inline constexpr char kNumberedName[] = "%s %d";
 }

@@ -309,10 +309,12 @@ TEST_F(MainWindow, MenuItemsFollowTheSelectionAndTheOptions)
 
 TEST_F(MainWindow, AcceleratorsAreOffWhileALabelIsEdited)
 {
+    theKeeperApp.m_bAutoName = 1;  // Ctrl+V outside editing captures without asking a name
     TestWindow source;
     ASSERT_TRUE(source.Offer({{CF_TEXT, TextBytes("coll\xe9")}}));
     HWND hEdit = nullptr;
     std::string whileEditing, outsideEditing;
+    int nClipsWhileEditing = -1, nClipsOutsideEditing = -1;
     std::optional<CtrlDown> ctrl;  // held until the posted keys have gone through
     ModalScript script;
     script
@@ -330,6 +332,7 @@ TEST_F(MainWindow, AcceleratorsAreOffWhileALabelIsEdited)
         .Then([&] {
             ctrl.reset();
             whileEditing = WindowText(hEdit);
+            nClipsWhileEditing = theKeeperApp.m_listClips.GetCount();
             // Now as if editing had ended: Ctrl+V is the capture accelerator.
             dlg.m_bEditingLabel = false;
             SetWindowTextA(hEdit, "abc");
@@ -340,12 +343,19 @@ TEST_F(MainWindow, AcceleratorsAreOffWhileALabelIsEdited)
         .Then([&] {
             ctrl.reset();
             outsideEditing = WindowText(hEdit);
+            nClipsOutsideEditing = theKeeperApp.m_listClips.GetCount();
             SendMessageA(hEdit, WM_KEYDOWN, VK_ESCAPE, 0);  // cancel the edit
             PostMessageA(Wnd(), WM_CLOSE, 0, 0);
         });
     EXPECT_TRUE(RunMainWindow(script));
     EXPECT_EQ(whileEditing, "coll\xe9");
+    EXPECT_EQ(nClipsWhileEditing, 0);
+    // Outside editing the accelerator takes Ctrl+V: a capture, not a paste.
     EXPECT_EQ(outsideEditing, "abc");
+    EXPECT_EQ(nClipsOutsideEditing, 1);
+    theKeeperApp.DeleteAllClips();
+    theKeeperApp.m_listClips.RemoveAll();
+    theKeeperApp.m_dwTotalBytes = 0;
 }
 
 TEST_F(MainWindow, EnterAndEscapeInTheListDoNotCloseTheWindow)
