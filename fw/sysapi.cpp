@@ -15,6 +15,7 @@ SysApi& Sys()
         ::RegOpenKeyExA,      ::RegCreateKeyExA,  ::RegQueryValueExA,
         ::RegSetValueExA,     ::RegCloseKey,
         ::MessageBoxA,        ::ShellExecuteA,
+        ::Shell_NotifyIconA,  ::TrackPopupMenuEx,
     };
     return api;
 }

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+
 struct SysApi {
     // Clipboard
     BOOL(WINAPI* OpenClipboard)(HWND);
@@ -41,6 +43,10 @@ struct SysApi {
     // User interface
     int(WINAPI* MessageBoxA)(HWND, LPCSTR, LPCSTR, UINT);
     HINSTANCE(WINAPI* ShellExecuteA)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
+
+    // Notification area: a menu that waits for the user, and the shell's icon.
+    BOOL(WINAPI* Shell_NotifyIconA)(DWORD, PNOTIFYICONDATAA);
+    BOOL(WINAPI* TrackPopupMenuEx)(HMENU, UINT, int, int, HWND, LPTPMPARAMS);
 };
 
 // The table in use. Tests change single entries and put them back.

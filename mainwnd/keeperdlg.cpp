@@ -1,6 +1,7 @@
 #include "mainwnd/keeperdlg.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "app/keeperapp.h"
 #include "clips/clip.h"
@@ -24,6 +25,14 @@ CString WindowTitle(HWND hWnd)
         str.ReleaseBuffer(nCopied > 0 ? nCopied : 0);
     }
     return str;
+}
+
+// Sent to every top-level window when the shell starts again: the icons it
+// showed are gone and must be added anew.
+UINT TaskbarCreatedMessage()
+{
+    static const UINT nMessage = ::RegisterWindowMessageA("TaskbarCreated");
+    return nMessage != 0 ? nMessage : ~0u;  // never WM_NULL
 }
 
 }  // namespace
@@ -64,6 +73,7 @@ BEGIN_MESSAGE_MAP(CKeeperDlg, CDialog)
     ON_COMMAND(ID_EDITION_RENOMMER, OnEditionRenommer)
     ON_COMMAND(ID_POPUP_COLLER, OnPopupColler)
     ON_NOTIFY(NM_CLICK, IDC_CLIPLIST, OnClickClipList)
+    ON_NOTIFY(NM_RCLICK, IDC_CLIPLIST, OnRClickClipList)
     ON_NOTIFY(NM_DBLCLK, IDC_CLIPLIST, OnDblClkClipList)
     ON_NOTIFY(LVN_BEGINLABELEDITA, IDC_CLIPLIST, OnBeginLabelEditClipList)
     ON_NOTIFY(LVN_ENDLABELEDITA, IDC_CLIPLIST, OnEndLabelEditClipList)
@@ -73,6 +83,11 @@ BEGIN_MESSAGE_MAP(CKeeperDlg, CDialog)
     ON_COMMAND(ID_OPTIONS_NOMMAGEAUTOMATIQUE, OnOptionsNommage)
     ON_COMMAND(ID_OPTIONS_COLLAGEAUTOMATIQUE, OnOptionsCollage)
     ON_COMMAND(ID_OPTIONS_CACHER, OnOptionsCacher)
+    ON_COMMAND(ID_OPTIONS_ICONE, OnOptionsIcone)
+    ON_MESSAGE(WM_TRAYNOTIFY, OnTrayNotify)
+    ON_MESSAGE(TaskbarCreatedMessage(), OnTaskbarCreated)
+    ON_COMMAND(ID_POPUP_AFFICHER, OnPopupAfficher)
+    ON_COMMAND(ID_POPUP_QUITTER, OnPopupQuitter)
 END_MESSAGE_MAP()
 
 void CKeeperDlg::DoDataExchange(CDataExchange* pDX)
@@ -110,6 +125,8 @@ BOOL CKeeperDlg::OnInitDialog()
     // The first change notice arrives from inside this call, before the
     // result is stored.
     m_hNextViewer = ::SetClipboardViewer(m_hWnd);
+    if (theKeeperApp.m_bTaskIcon != 0)
+        AddTrayIcon();
 
     m_bSkipNextCapture = false;
     m_bRestoring = false;
@@ -194,6 +211,11 @@ void CKeeperDlg::OnInitMenu(CMenu* pMenu)
 void CKeeperDlg::OnSize(UINT nType, int cx, int cy)
 {
     CDialog::OnSize(nType, cx, cy);
+    // Without the icon nothing could bring a hidden window back.
+    if (theKeeperApp.m_bTaskIcon != 0 && theKeeperApp.m_bHideWhenMinimized != 0 && nType == SIZE_MINIMIZED) {
+        ShowWindow(SW_HIDE);
+        return;
+    }
     // The repaint lays out the list and the status bar.
     RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }
@@ -217,6 +239,8 @@ BOOL CKeeperDlg::DestroyWindow()
         delete m_pImageList;
         m_pImageList = nullptr;
     }
+    if (theKeeperApp.m_bTaskIcon != 0)
+        RemoveTrayIcon();
     ::ChangeClipboardChain(m_hWnd, m_hNextViewer);
     return CDialog::DestroyWindow();
 }
@@ -237,7 +261,7 @@ void CKeeperDlg::OnDrawClipboard()
         // A restore of our own is no new content; a skip covers one change.
         if (m_bSkipNextCapture || m_bRestoring)
             m_bSkipNextCapture = false;
-        else
+        else if (!IsExcludedFromCapture(m_hWnd))
             OnPopupColler();
     }
 
@@ -290,6 +314,122 @@ void CKeeperDlg::OnOptionsCollage()
 }
 
 void CKeeperDlg::OnOptionsCacher() { Toggle(theKeeperApp.m_bHideWhenMinimized); }
+
+void CKeeperDlg::OnOptionsIcone()
+{
+    Toggle(theKeeperApp.m_bTaskIcon);
+    if (theKeeperApp.m_bTaskIcon != 0)
+        AddTrayIcon();
+    else
+        RemoveTrayIcon();
+}
+
+void CKeeperDlg::AddTrayIcon()
+{
+    const HICON hIcon = ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_SMALL));
+    m_nid = {};
+    // The first form of the record: every shell takes it, and we use no
+    // field of the later ones.
+    m_nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    m_nid.hWnd = m_hWnd;
+    m_nid.uID = 1;
+    m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    m_nid.uCallbackMessage = WM_TRAYNOTIFY;
+    m_nid.hIcon = hIcon;
+    ::lstrcpynA(m_nid.szTip, Texts::kTrayTip, 64);
+    Sys().Shell_NotifyIconA(NIM_ADD, &m_nid);
+}
+
+void CKeeperDlg::RemoveTrayIcon() { Sys().Shell_NotifyIconA(NIM_DELETE, &m_nid); }
+
+LRESULT CKeeperDlg::OnTrayNotify(WPARAM, LPARAM lParam)
+{
+    // The icon is ours alone, so its id needs no look.
+    switch (static_cast<UINT>(lParam)) {
+    case WM_LBUTTONDOWN:
+        OnPopupAfficher();
+        break;
+    case WM_RBUTTONDOWN:
+        ShowTrayMenu();
+        break;
+    default:
+        break;
+    }
+    return 0;
+}
+
+LRESULT CKeeperDlg::OnTaskbarCreated(WPARAM, LPARAM)
+{
+    if (theKeeperApp.m_bTaskIcon != 0)
+        AddTrayIcon();
+    return 0;
+}
+
+void CKeeperDlg::ShowTrayMenu()
+{
+    CMenu menu;
+    if (!menu.LoadMenu(IDR_TRAYMENU))
+        return;
+    CMenu* pPopup = menu.GetSubMenu(0);
+    if (pPopup == nullptr || pPopup->m_hMenu == nullptr)
+        return;
+    if (!IsIconic() && IsWindowVisible())
+        pPopup->ModifyMenu(ID_POPUP_AFFICHER, MF_BYCOMMAND | MF_STRING, ID_POPUP_AFFICHER, Texts::kTrayHide);
+    POINT pt = {};
+    ::GetCursorPos(&pt);
+    // Without the foreground the menu would not close when the user clicks
+    // elsewhere; the posted message lets it close at once afterwards.
+    SetForegroundWindow();
+    Sys().TrackPopupMenuEx(pPopup->m_hMenu, 0, pt.x, pt.y, m_hWnd, nullptr);
+    PostMessage(WM_USER, 0, 0);
+    menu.DestroyMenu();
+}
+
+void CKeeperDlg::OnPopupAfficher()
+{
+    const bool bIconic = IsIconic() != FALSE;
+    if (theKeeperApp.m_bHideWhenMinimized != 0 && !bIconic && IsWindowVisible()) {
+        ShowWindow(SW_HIDE);
+    } else if (bIconic) {
+        ShowWindow(SW_RESTORE);
+        SetForegroundWindow();
+    } else {
+        // Hidden and not minimised, or Hide off: with both options on, OnSize
+        // hides a minimised window at once.
+        ShowWindow(SW_MINIMIZE);
+    }
+}
+
+void CKeeperDlg::OnPopupQuitter() { OnFichierQuitter(); }
+
+bool CKeeperDlg::IsExcludedFromCapture(HWND hWnd)
+{
+    static const UINT cfExclude = ::RegisterClipboardFormatA("ExcludeClipboardContentFromMonitorProcessing");
+    static const UINT cfIgnore = ::RegisterClipboardFormatA("Clipboard Viewer Ignore");
+    static const UINT cfHistory = ::RegisterClipboardFormatA("CanIncludeInClipboardHistory");
+    // These two mark a clipboard by their presence alone; asking needs no open.
+    if (::IsClipboardFormatAvailable(cfExclude) || ::IsClipboardFormatAvailable(cfIgnore))
+        return true;
+    if (!::IsClipboardFormatAvailable(cfHistory))
+        return false;
+    // Only a DWORD 0 keeps it out of the history. A clipboard that cannot be
+    // opened to tell is left alone: the capture would take it unseen.
+    if (!Sys().OpenClipboard(hWnd))
+        return true;
+    bool bExcluded = false;
+    if (const HANDLE hData = Sys().GetClipboardData(cfHistory); hData != nullptr) {
+        if (Sys().GlobalSize(hData) >= sizeof(DWORD)) {
+            if (const void* pData = Sys().GlobalLock(hData); pData != nullptr) {
+                DWORD dwValue = 0;
+                std::memcpy(&dwValue, pData, sizeof dwValue);
+                bExcluded = dwValue == 0;
+                Sys().GlobalUnlock(hData);
+            }
+        }
+    }
+    Sys().CloseClipboard();
+    return bExcluded;
+}
 
 void CKeeperDlg::OnPopupColler()
 {

@@ -8,6 +8,9 @@
 
 #include <shellapi.h>
 
+// The notification-area icon's mouse messages.
+#define WM_TRAYNOTIFY (WM_USER + 1)
+
 class CKeeperDlg : public CDialog {
 public:
     explicit CKeeperDlg(CWnd* pParent = nullptr);
@@ -21,6 +24,10 @@ public:
     // The top window of the clipboard's owner (from the owner, parent after
     // parent, owners of pop-ups too), or null when the clipboard has no owner.
     static HWND GetOwnerTitleWindow();
+
+    // The notification-area icon, named by m_nid.
+    void AddTrayIcon();
+    void RemoveTrayIcon();
 
     HACCEL m_hAccel;
     CListCtrl m_wndClipList;
@@ -54,6 +61,7 @@ protected:
     void OnEditionRenommer();
     void OnPopupColler();
     void OnClickClipList(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnRClickClipList(NMHDR* pNMHDR, LRESULT* pResult);
     void OnDblClkClipList(NMHDR* pNMHDR, LRESULT* pResult);
     void OnBeginLabelEditClipList(NMHDR* pNMHDR, LRESULT* pResult);
     void OnEndLabelEditClipList(NMHDR* pNMHDR, LRESULT* pResult);
@@ -63,6 +71,11 @@ protected:
     void OnOptionsNommage();
     void OnOptionsCollage();
     void OnOptionsCacher();
+    void OnOptionsIcone();
+    LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
+    LRESULT OnTaskbarCreated(WPARAM wParam, LPARAM lParam);
+    void OnPopupAfficher();
+    void OnPopupQuitter();
 
     DECLARE_MESSAGE_MAP()
 
@@ -72,6 +85,9 @@ private:
     // Status parts are written, then the bar is redrawn at once.
     void SetStatusText(int nPart, const char* pszText);
     void RedrawStatusBar();
+    void ShowTrayMenu();
+    // The clipboard's source asks keepers to leave it alone (a secret).
+    static bool IsExcludedFromCapture(HWND hWnd);
     // The clip node an item stands for; null for an item that holds none.
     CClipList::Node* NodeOfItem(int nItem) const;
     // Puts the item's clip on the clipboard and names it in part 0.

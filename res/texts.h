@@ -18,4 +18,24 @@ inline constexpr char kTotalKo[] = "Total : %.1f Ko";
 inline constexpr char kTotalMo[] = "Total : %.1f Mo";
 // A clip named without a title: its kind's label and its number in the run.
 inline constexpr char kNumberedName[] = "%s %d";
+
+// The clipboard format list: column headings and the size column.
+inline constexpr char kFormatColumnType[] = "Type";
+inline constexpr char kFormatColumnId[] = "ID";
+inline constexpr char kFormatColumnSize[] = "Taille";
+inline constexpr char kFormatId[] = "%d";
+// Sizes are unsigned: a block of 2 GiB or more must not show as negative.
+inline constexpr char kFormatOctets[] = "%llu octets";
+inline constexpr char kFormatEmpty[] = "Vide";
+
+// The preview's captions by format, and what it shows for any other format.
+inline constexpr char kPreviewText[] = "Aper\xe7u : Texte";
+inline constexpr char kPreviewBitmap[] = "Aper\xe7u : Bitmap";
+inline constexpr char kPreviewFiles[] = "Aper\xe7u : Fichiers";
+inline constexpr char kPreviewUnknown[] = "Unable to display format.";
+
+// The notification area: the icon's tip, and the first item of its menu while
+// the window is shown (the resource holds the other form).
+inline constexpr char kTrayTip[] = "Trovelle";
+inline constexpr char kTrayHide[] = "&Cacher Trovelle";
 }

@@ -153,6 +153,36 @@ TEST(ResDialogs, NameTemplate)
                      });
 }
 
+TEST(ResDialogs, FormatListTemplate)
+{
+    const DlgTemplate dlg = LoadDialog(150);
+    EXPECT_FALSE(dlg.bExtended);
+    EXPECT_EQ(To1252(dlg.caption), "Contenu du Clipboard");
+    EXPECT_EQ(dlg.style, 0x80C800C0u) << std::hex << dlg.style;
+    EXPECT_EQ(dlg.cx, 365);
+    EXPECT_EQ(dlg.cy, 204);
+    EXPECT_EQ(To1252(dlg.face), "MS Sans Serif");
+    EXPECT_EQ(dlg.pointSize, 8);
+    // No OK or Cancel: the close box and Escape end it.
+    ExpectItems(dlg, {
+                         {1003, "button", "Actualiser", 0, 295, 7, 63, 15, 0x50010000},
+                         {1000, "syslistview32", "List1", 0, 7, 7, 279, 190, 0x50818001},
+                     });
+}
+
+TEST(ResDialogs, PreviewTemplateHidesItsEditControl)
+{
+    const DlgTemplate dlg = LoadDialog(149);
+    EXPECT_FALSE(dlg.bExtended);
+    EXPECT_EQ(To1252(dlg.caption), "Aper\xe7u du contenu");
+    EXPECT_EQ(dlg.style, 0x80C800C0u) << std::hex << dlg.style;
+    EXPECT_EQ(dlg.cx, 294);
+    EXPECT_EQ(dlg.cy, 178);
+    EXPECT_EQ(To1252(dlg.face), "MS Sans Serif");
+    EXPECT_EQ(dlg.pointSize, 8);
+    ExpectItems(dlg, {{1002, "edit", "", 0, 0, 0, 294, 178, 0x40A10084}});
+}
+
 TEST(ResDialogs, AboutTemplateAgreesWithTheVersionBlock)
 {
     const DlgTemplate dlg = LoadDialog(100);

@@ -1,0 +1,106 @@
+#include "dialogs/formatlistdlg.h"
+
+#include "clips/clip.h"
+#include "dialogs/formatnames.h"
+#include "res/resource.h"
+#include "res/texts.h"
+
+namespace {
+
+// Formats whose clipboard handle is a GDI object, not a memory block: the
+// heap knows nothing of such a handle, and its value may even equal that of
+// an unrelated block, so it is never asked for a size. The metafile-picture
+// forms are real blocks (holding a handle) and are measured as such.
+bool IsGdiObjectHandle(UINT nFormat)
+{
+    return IsGdiHandleFormat(nFormat) && nFormat != CF_METAFILEPICT && nFormat != CF_DSPMETAFILEPICT;
+}
+
+CString SizeText(UINT nFormat, HANDLE hData)
+{
+    if (hData == nullptr)
+        return Texts::kFormatEmpty;
+    // What the system reports for a GDI object's handle: no block, no size.
+    const SIZE_T size = IsGdiObjectHandle(nFormat) ? 0 : Sys().GlobalSize(hData);
+    CString str;
+    str.Format(Texts::kFormatOctets, static_cast<unsigned long long>(size));
+    return str;
+}
+
+}  // namespace
+
+CFormatListDlg::CFormatListDlg(CWnd* pParent) : CDialog(IDD_FORMATS, pParent) {}
+
+BEGIN_MESSAGE_MAP(CFormatListDlg, CDialog)
+    ON_BN_CLICKED(IDC_REFRESH, FillFormatList)
+END_MESSAGE_MAP()
+
+void CFormatListDlg::DoDataExchange(CDataExchange* pDX)
+{
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_CLIPLIST, m_list);
+}
+
+BOOL CFormatListDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+
+    // The three columns take the list's outer width less 4 pixels.
+    CRect rc;
+    m_list.GetWindowRect(&rc);
+    struct Column {
+        const char* pszHeading;
+        int nFormat;
+        int cx;
+    };
+    const Column columns[] = {
+        {Texts::kFormatColumnType, LVCFMT_LEFT, rc.Width() - 149},
+        {Texts::kFormatColumnId, LVCFMT_CENTER, 45},
+        {Texts::kFormatColumnSize, LVCFMT_RIGHT, 100},
+    };
+    for (int i = 0; i < 3; ++i) {
+        LVCOLUMNA col{};
+        col.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+        col.fmt = columns[i].nFormat;
+        col.cx = columns[i].cx;
+        col.pszText = const_cast<char*>(columns[i].pszHeading);
+        col.iSubItem = i;
+        m_list.SendMessage(LVM_INSERTCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&col));
+    }
+
+    FillFormatList();
+    return TRUE;
+}
+
+void CFormatListDlg::FillFormatList()
+{
+    if (!Sys().OpenClipboard(m_hWnd))
+        return;  // another window holds it: the last fill stays on show
+    m_list.DeleteAllItems();
+
+    int nRow = 0;
+    for (UINT nFormat = Sys().EnumClipboardFormats(0); nFormat != 0;
+         nFormat = Sys().EnumClipboardFormats(nFormat), ++nRow) {
+        char szName[255] = {};
+        CString strName;
+        if (Sys().GetClipboardFormatNameA(nFormat, szName, sizeof szName) != 0)
+            strName = szName;
+        else
+            strName = StandardFormatName(nFormat);
+
+        LVITEMA item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = nRow;
+        item.pszText = const_cast<char*>(strName.GetString());
+        const int nItem = m_list.InsertItem(&item);
+        if (nItem == -1)
+            continue;
+
+        CString strId;
+        strId.Format(Texts::kFormatId, static_cast<int>(nFormat));
+        m_list.SetItemText(nItem, 1, strId);
+        // Asking for the data makes the owner render a delayed format.
+        m_list.SetItemText(nItem, 2, SizeText(nFormat, Sys().GetClipboardData(nFormat)));
+    }
+    Sys().CloseClipboard();
+}

@@ -1,0 +1,139 @@
+#include "dialogs/previewdlg.h"
+
+#include <vector>
+
+#include "dialogs/dibpainter.h"
+#include "dialogs/dropfiles.h"
+#include "dialogs/textblock.h"
+#include "mainwnd/keeperdlg.h"
+#include "clips/clip.h"
+#include "res/resource.h"
+#include "res/texts.h"
+
+CPreviewDlg::CPreviewDlg(CWnd* pParent)
+    : CDialog(IDD_PREVIEW, pParent), m_pData(nullptr), m_nFormat(0), m_dwSize(0), m_hIcon(nullptr)
+{
+    m_text = "";
+    m_hIcon = static_cast<HICON>(
+        ::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_SMALL), IMAGE_ICON, 16, 16, 0));
+}
+
+CPreviewDlg::~CPreviewDlg()
+{
+    if (m_hIcon != nullptr)
+        ::DestroyIcon(m_hIcon);
+}
+
+BEGIN_MESSAGE_MAP(CPreviewDlg, CDialog)
+    ON_WM_PAINT()
+END_MESSAGE_MAP()
+
+void CPreviewDlg::DoDataExchange(CDataExchange* pDX)
+{
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_PREVIEW_EDIT, m_edit);
+    DDX_Text(pDX, IDC_PREVIEW_EDIT, m_text);
+}
+
+BOOL CPreviewDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+
+    switch (m_nFormat) {
+    case CF_TEXT: {
+        SetWindowText(Texts::kPreviewText);
+        m_edit.ShowWindow(SW_SHOW);
+        // Another program wrote the block: it ends at its first NUL or at
+        // the end of the record, whichever comes first.
+        const std::string_view text = TextBlockText(m_pData, m_dwSize);
+        m_text = CString(text.data(), static_cast<int>(text.size()));
+        ShowText();
+        break;
+    }
+    case CF_DIB:
+        SetWindowText(Texts::kPreviewBitmap);
+        break;
+    case CF_HDROP: {
+        SetWindowText(Texts::kPreviewFiles);
+        m_edit.ShowWindow(SW_SHOW);
+        // Read here rather than by the shell: the record is private memory,
+        // not a drop handle, and its names are bounded by its size only.
+        const std::string text = DropFilesText(ReadDropFiles(m_pData, m_dwSize));
+        m_text = CString(text.data(), static_cast<int>(text.size()));
+        ShowText();
+        break;
+    }
+    default:
+        break;
+    }
+    return TRUE;
+}
+
+void CPreviewDlg::ShowText()
+{
+    UpdateData(FALSE);
+    // The caret goes to the end now, whatever the control did with the
+    // text; the focus may select everything later, and the paint undoes it.
+    const int nLength = m_text.GetLength();
+    m_edit.SetSel(nLength, nLength);
+}
+
+void CPreviewDlg::Deselect()
+{
+    m_edit.SetSel(-1, 0);
+}
+
+void CPreviewDlg::OnPaint()
+{
+    CPaintDC dc(this);
+    switch (m_nFormat) {
+    case CF_TEXT:
+    case CF_HDROP:
+        Deselect();
+        break;
+    case CF_DIB: {
+        CDibPainter painter;
+        painter.m_pDib = m_pData;
+        painter.m_dwSize = m_dwSize;
+        painter.PreparePalette();
+        painter.Draw(&dc, 0, 0);
+        break;
+    }
+    default: {
+        CRect rc;
+        GetClientRect(&rc);
+        ::DrawTextA(dc, Texts::kPreviewUnknown, -1, &rc, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+        break;
+    }
+    }
+}
+
+void CKeeperDlg::OnRClickClipList(NMHDR*, LRESULT* pResult)
+{
+    *pResult = 0;
+    const int nItem = m_wndClipList.GetNextItem(-1, LVNI_SELECTED);
+    const CClipList::Node* pNode = nItem != -1 ? NodeOfItem(nItem) : nullptr;
+    if (pNode == nullptr)
+        return;
+
+    const CClipFormat* pFormat = pNode->pClip->m_pFirstFormat;
+    while (pFormat != nullptr && pFormat->m_nFormat != CF_TEXT && pFormat->m_nFormat != CF_DIB &&
+           pFormat->m_nFormat != CF_HDROP)
+        pFormat = pFormat->m_pNext;
+    if (pFormat == nullptr)
+        return;
+
+    // The main window still takes commands while the preview runs (the tray
+    // menu, clipboard changes): the preview shows its own copy of the bytes,
+    // so a clip deleted meanwhile cannot pull them away from under it.
+    const auto* pBytes = static_cast<const BYTE*>(pFormat->m_pData);
+    const std::vector<BYTE> bytes(pBytes, pBytes + (pBytes != nullptr ? pFormat->m_dwSize : 0));
+
+    CPreviewDlg dlg;
+    dlg.m_pData = pBytes != nullptr ? bytes.data() : nullptr;
+    dlg.m_dwSize = static_cast<DWORD>(bytes.size());
+    dlg.m_nFormat = pFormat->m_nFormat;
+    dlg.DoModal();
+    *pResult = 0;
+}

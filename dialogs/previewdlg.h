@@ -1,0 +1,33 @@
+// Shows what one stored format record holds: its text, its file list or its
+// bitmap. It reads the bytes it is given and changes nothing.
+#pragma once
+
+#include "fw/afxwin.h"
+
+class CPreviewDlg : public CDialog {
+public:
+    explicit CPreviewDlg(CWnd* pParent = nullptr);
+    ~CPreviewDlg() override;
+
+    CEdit m_edit;
+    CString m_text;
+    // The bytes to show and their format, set by the opener; not owned.
+    const BYTE* m_pData;
+    UINT m_nFormat;
+    // How many bytes m_pData holds: nothing past them is ever read.
+    DWORD m_dwSize;
+    HICON m_hIcon;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    void OnPaint();
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    // Pushes m_text into the control and shows its end with nothing selected.
+    void ShowText();
+    // Removes any selection and brings the caret back into view.
+    void Deselect();
+};
