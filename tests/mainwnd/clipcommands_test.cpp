@@ -19,36 +19,12 @@
 #include "mainwnd/sizetext.h"
 #include "res/resource.h"
 #include "tests/support/clipboard_fixture.h"
+#include "tests/support/controls.h"
 #include "tests/support/modal_driver.h"
 
 namespace {
 
 const std::string kOnClipboard = "Dans le presse-papier : ";
-
-std::string StatusText(HWND hStatus, int nPart)
-{
-    char sz[512] = {};
-    SendMessageA(hStatus, SB_GETTEXTA, nPart, reinterpret_cast<LPARAM>(sz));
-    return sz;
-}
-
-std::string ItemText(HWND hList, int i)
-{
-    char sz[512] = {};
-    LVITEMA item = {};
-    item.pszText = sz;
-    item.cchTextMax = sizeof sz;
-    SendMessageA(hList, LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(&item));
-    return sz;
-}
-
-std::vector<std::string> ItemTexts(HWND hList)
-{
-    std::vector<std::string> texts;
-    for (int i = 0; i < ListView_GetItemCount(hList); ++i)
-        texts.push_back(ItemText(hList, i));
-    return texts;
-}
 
 LVITEMA ItemOf(HWND hList, int i)
 {
@@ -105,12 +81,6 @@ void PostClick(HWND hList, POINT pt, WPARAM keys = 0)
 {
     PostMessageA(hList, WM_LBUTTONDOWN, MK_LBUTTON | keys, MAKELPARAM(pt.x, pt.y));
     PostMessageA(hList, WM_LBUTTONUP, keys, MAKELPARAM(pt.x, pt.y));
-}
-
-void PostKey(HWND h, UINT vk)
-{
-    PostMessageA(h, WM_KEYDOWN, vk, 1);
-    PostMessageA(h, WM_KEYUP, vk, 0xC0000001);
 }
 
 HWND NamingDialog() { return FindWindowA("#32770", "Ajouter"); }

@@ -15,6 +15,7 @@
 #include "mainwnd/keeperdlg.h"
 #include "res/resource.h"
 #include "tests/support/clipboard_fixture.h"
+#include "tests/support/controls.h"
 #include "tests/support/modal_driver.h"
 
 namespace {
@@ -26,25 +27,11 @@ std::string ClassOf(HWND h)
     return sz;
 }
 
-std::string StatusText(HWND hStatus, int nPart)
-{
-    char sz[256] = {};
-    SendMessageA(hStatus, SB_GETTEXTA, nPart, reinterpret_cast<LPARAM>(sz));
-    return sz;
-}
-
 std::vector<int> StatusEdges(HWND hStatus)
 {
     int edges[8] = {};
     const int n = static_cast<int>(SendMessageA(hStatus, SB_GETPARTS, 8, reinterpret_cast<LPARAM>(edges)));
     return std::vector<int>(edges, edges + n);
-}
-
-std::string WindowText(HWND h)
-{
-    char sz[256] = {};
-    GetWindowTextA(h, sz, sizeof sz);
-    return sz;
 }
 
 RECT ClientRectOf(HWND h)
@@ -96,12 +83,6 @@ UINT MenuState(HWND hWnd, UINT id)
 
 bool Grayed(HWND hWnd, UINT id) { return (MenuState(hWnd, id) & MF_GRAYED) != 0; }
 bool Checked(HWND hWnd, UINT id) { return (MenuState(hWnd, id) & MF_CHECKED) != 0; }
-
-void PostKey(HWND h, UINT vk)
-{
-    PostMessageA(h, WM_KEYDOWN, vk, 1);
-    PostMessageA(h, WM_KEYUP, vk, 0xC0000001);
-}
 
 // Holds Ctrl down in this thread's keyboard state, as TranslateAccelerator
 // reads it.

@@ -17,6 +17,7 @@
 #include "mainwnd/keeperdlg.h"
 #include "res/resource.h"
 #include "tests/support/clipboard_fixture.h"
+#include "tests/support/controls.h"
 #include "tests/support/modal_driver.h"
 
 namespace {
@@ -70,24 +71,6 @@ BOOL WINAPI FakeTrackPopupMenuEx(HMENU hMenu, UINT nFlags, int, int, HWND hOwner
     if (g_nMenuChoice != 0)
         PostMessageA(hOwner, WM_COMMAND, g_nMenuChoice, 0);
     return g_nMenuChoice != 0;
-}
-
-std::string ItemText(HWND hList, int i)
-{
-    char sz[512] = {};
-    LVITEMA item = {};
-    item.pszText = sz;
-    item.cchTextMax = sizeof sz;
-    SendMessageA(hList, LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(&item));
-    return sz;
-}
-
-std::vector<std::string> ItemTexts(HWND hList)
-{
-    std::vector<std::string> texts;
-    for (int i = 0; i < ListView_GetItemCount(hList); ++i)
-        texts.push_back(ItemText(hList, i));
-    return texts;
 }
 
 enum class Shown { Normal, Minimised, MinimisedHidden, Hidden };

@@ -1,0 +1,41 @@
+#include "tests/support/controls.h"
+
+#include <commctrl.h>
+
+std::string WindowText(HWND h)
+{
+    char sz[256] = {};
+    GetWindowTextA(h, sz, sizeof sz);
+    return sz;
+}
+
+std::string StatusText(HWND hStatus, int nPart)
+{
+    char sz[512] = {};
+    SendMessageA(hStatus, SB_GETTEXTA, nPart, reinterpret_cast<LPARAM>(sz));
+    return sz;
+}
+
+std::string ItemText(HWND hList, int i)
+{
+    char sz[512] = {};
+    LVITEMA item = {};
+    item.pszText = sz;
+    item.cchTextMax = sizeof sz;
+    SendMessageA(hList, LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(&item));
+    return sz;
+}
+
+std::vector<std::string> ItemTexts(HWND hList)
+{
+    std::vector<std::string> texts;
+    for (int i = 0; i < ListView_GetItemCount(hList); ++i)
+        texts.push_back(ItemText(hList, i));
+    return texts;
+}
+
+void PostKey(HWND h, UINT vk)
+{
+    PostMessageA(h, WM_KEYDOWN, vk, 1);
+    PostMessageA(h, WM_KEYUP, vk, 0xC0000001);
+}
