@@ -15,7 +15,14 @@ namespace {
 // path that opened it.
 class ClipboardOpen {
 public:
-    explicit ClipboardOpen(HWND hWnd) : m_bOpen(Sys().OpenClipboard(hWnd) != FALSE) {}
+    explicit ClipboardOpen(HWND hWnd, int nTries = 1) : m_bOpen(false)
+    {
+        for (int i = 0; i < nTries && !m_bOpen; ++i) {
+            if (i > 0)
+                ::Sleep(kRetryDelayMs);
+            m_bOpen = Sys().OpenClipboard(hWnd) != FALSE;
+        }
+    }
     ~ClipboardOpen()
     {
         if (m_bOpen)
@@ -26,6 +33,7 @@ public:
     explicit operator bool() const { return m_bOpen; }
 
 private:
+    static constexpr DWORD kRetryDelayMs = 5;
     bool m_bOpen;
 };
 
@@ -183,9 +191,9 @@ bool CClip::CaptureFormat(UINT nFormat)
     return true;
 }
 
-bool CClip::CaptureFromClipboard(HWND hWndOwner)
+bool CClip::CaptureFromClipboard(HWND hWndOwner, int nOpenTries, DWORD* pdwSequence)
 {
-    ClipboardOpen clipboard(hWndOwner);
+    ClipboardOpen clipboard(hWndOwner, nOpenTries);
     if (!clipboard)
         return false;
     UINT f = NextStorableFormat(0);
@@ -193,6 +201,24 @@ bool CClip::CaptureFromClipboard(HWND hWndOwner)
         return false;
     for (; f != 0; f = NextStorableFormat(f))
         CaptureFormat(f);
+    // Read while the clipboard is still open: no other program can change it
+    // in between, and formats rendered on request are counted in.
+    if (pdwSequence != nullptr)
+        *pdwSequence = ::GetClipboardSequenceNumber();
+    return true;
+}
+
+bool CClip::IsRemainderOf(const CClip& whole) const
+{
+    const CClipFormat* pWhole = whole.m_pFirstFormat;
+    for (const CClipFormat* pPart = m_pFirstFormat; pPart != nullptr; pPart = pPart->m_pNext) {
+        while (pWhole != nullptr && pWhole->m_nFormat != pPart->m_nFormat)
+            pWhole = pWhole->m_pNext;
+        if (pWhole == nullptr || pWhole->m_dwSize != pPart->m_dwSize ||
+            (pPart->m_dwSize != 0 && std::memcmp(pWhole->m_pData, pPart->m_pData, pPart->m_dwSize) != 0))
+            return false;
+        pWhole = pWhole->m_pNext;
+    }
     return true;
 }
 

@@ -23,10 +23,16 @@ public:
     static bool IsSkippedFormat(UINT nFormat);
 
     // Fills this fresh clip from the clipboard. False when the clipboard could
-    // not be opened or held nothing storable.
-    bool CaptureFromClipboard(HWND hWndOwner);
+    // not be opened or held nothing storable. A clipboard that another program
+    // holds open is tried nOpenTries times in all, a few milliseconds apart.
+    // pdwSequence receives the clipboard's sequence number as it was read.
+    bool CaptureFromClipboard(HWND hWndOwner, int nOpenTries = 1, DWORD* pdwSequence = nullptr);
     // Puts every stored format back on the clipboard. The clip is unchanged.
     bool RestoreToClipboard(HWND hWndOwner) const;
+    // True when every record of this clip equals a record of the other, with
+    // the same format and bytes, in the same order: what is left of the other
+    // clip's clipboard once formats were dropped from it.
+    bool IsRemainderOf(const CClip& whole) const;
 
     int m_nKind;
     CString m_strName;

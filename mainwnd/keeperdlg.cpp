@@ -39,7 +39,8 @@ UINT TaskbarCreatedMessage()
 
 CKeeperDlg::CKeeperDlg(CWnd* pParent)
     : CDialog(IDD_TROVELLE_DIALOG, pParent), m_hAccel(nullptr), m_pImageList(nullptr), m_hNextViewer(nullptr),
-      m_nClipCount(0), m_bEditingLabel(false), m_bSkipNextCapture(false), m_bRestoring(false), m_nid{}
+      m_nClipCount(0), m_bEditingLabel(false), m_bSkipNextCapture(false), m_bRestoring(false), m_nid{},
+      m_dwOwnWriteSequence(0), m_dwSeenSequence(0), m_pLastCapture(nullptr), m_hLastCaptureOwner(nullptr)
 {
     HINSTANCE hInst = AfxGetResourceHandle();
     m_hIcon = static_cast<HICON>(::LoadImageA(hInst, MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
@@ -258,11 +259,22 @@ void CKeeperDlg::OnDrawClipboard()
     RedrawStatusBar();
 
     if (theKeeperApp.m_bAutoPaste != 0) {
-        // A restore of our own is no new content; a skip covers one change.
-        if (m_bSkipNextCapture || m_bRestoring)
+        const DWORD dwSequence = ::GetClipboardSequenceNumber();
+        // A restore of our own is no new content, also when its notice comes
+        // late through a viewer ahead of us; a skip covers one change.
+        const bool bOwnWrite = m_bRestoring || (m_dwOwnWriteSequence != 0 && dwSequence == m_dwOwnWriteSequence &&
+                                                ::GetClipboardOwner() == m_hWnd);
+        if (m_bSkipNextCapture || bOwnWrite) {
             m_bSkipNextCapture = false;
-        else if (!IsExcludedFromCapture(m_hWnd))
-            OnPopupColler();
+            m_pLastCapture = nullptr;
+        } else if (dwSequence == m_dwSeenSequence) {
+            // The clipboard just captured, noticed again: a viewer that joins
+            // the chain passes its first notice on.
+        } else if (IsExcludedFromCapture(m_hWnd)) {
+            m_pLastCapture = nullptr;
+        } else {
+            StoreClipboard(true, true);
+        }
     }
 
     // Every change notice goes on down the chain.
@@ -431,17 +443,8 @@ bool CKeeperDlg::IsExcludedFromCapture(HWND hWnd)
     return bExcluded;
 }
 
-void CKeeperDlg::OnPopupColler()
-{
-    // Always named automatically; the option is the same afterwards.
-    if (theKeeperApp.m_bAutoName != 0) {
-        OnEditionColler();
-    } else {
-        theKeeperApp.m_bAutoName = 1;
-        OnEditionColler();
-        theKeeperApp.m_bAutoName = 0;
-    }
-}
+// Always named automatically; the option is left as it is.
+void CKeeperDlg::OnPopupColler() { StoreClipboard(false, true); }
 
 HWND CKeeperDlg::GetOwnerTitleWindow()
 {
@@ -468,11 +471,33 @@ CClipList::Node* CKeeperDlg::NodeOfItem(int nItem) const
     return pNode != nullptr && pNode->pClip != nullptr ? pNode : nullptr;
 }
 
-void CKeeperDlg::OnEditionColler()
+void CKeeperDlg::OnEditionColler() { StoreClipboard(false, theKeeperApp.m_bAutoName != 0); }
+
+bool CKeeperDlg::IsLeftOverOfLastCapture(const CClip& clip, HWND hOwner) const
 {
+    // When its owner is destroyed the system drops the formats it never
+    // rendered and announces the change: the same copy, fewer formats.
+    return m_pLastCapture != nullptr && hOwner == nullptr && m_hLastCaptureOwner != nullptr &&
+           clip.IsRemainderOf(*m_pLastCapture->pClip);
+}
+
+void CKeeperDlg::StoreClipboard(bool bAutomatic, bool bAutoName)
+{
+    // A program that holds the clipboard open for a moment as the notice
+    // arrives would otherwise lose its change; a few tries, 5 ms apart.
+    constexpr int kAutomaticOpenTries = 4;
+    const HWND hOwner = ::GetClipboardOwner();
+    DWORD dwSequence = 0;
     CClip* pClip = new CClip;
-    if (!pClip->CaptureFromClipboard(m_hWnd)) {
+    if (!pClip->CaptureFromClipboard(m_hWnd, bAutomatic ? kAutomaticOpenTries : 1, &dwSequence)) {
         delete pClip;
+        if (bAutomatic)
+            m_pLastCapture = nullptr;
+        return;
+    }
+    if (bAutomatic && IsLeftOverOfLastCapture(*pClip, hOwner)) {
+        delete pClip;
+        m_dwSeenSequence = dwSequence;
         return;
     }
     if (pClip->m_strName.IsEmpty())
@@ -480,7 +505,7 @@ void CKeeperDlg::OnEditionColler()
 
     CNameDlg dlgName;
     CString strName;
-    if (theKeeperApp.m_bAutoName != 0) {
+    if (bAutoName) {
         if (const HWND hTop = GetOwnerTitleWindow(); hTop != nullptr)
             strName = WindowTitle(hTop);
     } else {
@@ -519,6 +544,12 @@ void CKeeperDlg::OnEditionColler()
     }
     ++m_nClipCount;
     theKeeperApp.m_dwTotalBytes += pClip->m_dwTotalSize;
+    // A capture finished inside the naming dialog saw a later clipboard.
+    if (static_cast<LONG>(dwSequence - m_dwSeenSequence) >= 0) {
+        m_dwSeenSequence = dwSequence;
+        m_pLastCapture = pNode;
+        m_hLastCaptureOwner = hOwner;
+    }
 
     SetStatusText(2, FormatTotalText(theKeeperApp.m_dwTotalBytes));
     RedrawStatusBar();
@@ -528,7 +559,11 @@ bool CKeeperDlg::RestoreItem(int nItem, CClipList::Node* pNode)
 {
     // Set before the restore: the change notices it causes arrive inside it.
     m_bRestoring = true;
-    if (!pNode->pClip->RestoreToClipboard(m_hWnd)) {
+    const bool bRestored = pNode->pClip->RestoreToClipboard(m_hWnd);
+    // Whatever we wrote, also in part, is ours and no change to capture.
+    if (::GetClipboardOwner() == m_hWnd)
+        m_dwOwnWriteSequence = ::GetClipboardSequenceNumber();
+    if (!bRestored) {
         m_bRestoring = false;
         return false;
     }
@@ -540,6 +575,8 @@ bool CKeeperDlg::RestoreItem(int nItem, CClipList::Node* pNode)
 
 void CKeeperDlg::RemoveItem(int nItem, CClipList::Node* pNode)
 {
+    if (pNode == m_pLastCapture)
+        m_pLastCapture = nullptr;
     theKeeperApp.m_dwTotalBytes -= pNode->pClip->m_dwTotalSize;
     delete pNode->pClip;
     pNode->pClip = nullptr;

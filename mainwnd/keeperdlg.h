@@ -41,6 +41,15 @@ public:
     bool m_bSkipNextCapture;
     bool m_bRestoring;
     NOTIFYICONDATAA m_nid;
+    // The clipboard's sequence number after our last restore (0: none yet),
+    // and as our last capture read it: notices that come with either are no
+    // change by another program.
+    DWORD m_dwOwnWriteSequence;
+    DWORD m_dwSeenSequence;
+    // The clip of the last capture while its clipboard is still current, and
+    // the window that owned that clipboard.
+    CClipList::Node* m_pLastCapture;
+    HWND m_hLastCaptureOwner;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -88,6 +97,11 @@ private:
     void ShowTrayMenu();
     // The clipboard's source asks keepers to leave it alone (a secret).
     static bool IsExcludedFromCapture(HWND hWnd);
+    // Captures the clipboard and stores it as a new clip. An automatic capture
+    // waits a little for a clipboard another program holds open, and leaves
+    // out what only remains of the last capture once its source has gone.
+    void StoreClipboard(bool bAutomatic, bool bAutoName);
+    bool IsLeftOverOfLastCapture(const CClip& clip, HWND hOwner) const;
     // The clip node an item stands for; null for an item that holds none.
     CClipList::Node* NodeOfItem(int nItem) const;
     // Puts the item's clip on the clipboard and names it in part 0.

@@ -45,13 +45,6 @@ DWORD SizeOf(HWND hList, int i) { return ClipOf(hList, i) != nullptr ? ClipOf(hL
 
 std::string TotalText(unsigned long long n) { return FormatTotalText(n).GetString(); }
 
-void Select(HWND hList, std::initializer_list<int> items)
-{
-    ListView_SetItemState(hList, -1, 0, LVIS_SELECTED);
-    for (int i : items)
-        ListView_SetItemState(hList, i, LVIS_SELECTED, LVIS_SELECTED);
-}
-
 std::vector<int> Selected(HWND hList)
 {
     std::vector<int> items;

@@ -39,3 +39,10 @@ void PostKey(HWND h, UINT vk)
     PostMessageA(h, WM_KEYDOWN, vk, 1);
     PostMessageA(h, WM_KEYUP, vk, 0xC0000001);
 }
+
+void Select(HWND hList, std::initializer_list<int> items)
+{
+    ListView_SetItemState(hList, -1, 0, LVIS_SELECTED);
+    for (int i : items)
+        ListView_SetItemState(hList, i, LVIS_SELECTED, LVIS_SELECTED);
+}

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,8 @@ std::string WindowText(HWND h);
 std::string StatusText(HWND hStatus, int nPart);
 std::string ItemText(HWND hList, int i);
 std::vector<std::string> ItemTexts(HWND hList);
+// Selects exactly these items of a list view.
+void Select(HWND hList, std::initializer_list<int> items);
 
 // Posts a key press and its release, as the keyboard would.
 void PostKey(HWND h, UINT vk);

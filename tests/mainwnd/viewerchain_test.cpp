@@ -1,0 +1,366 @@
+// The main window among other clipboard viewers under Wine: viewers of the
+// test's before and after it in the chain, on this thread or on their own,
+// and the change notices that are no new copy for Auto Paste.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/keeperapp.h"
+#include "mainwnd/keeperdlg.h"
+#include "res/resource.h"
+#include "tests/support/clipboard_fixture.h"
+#include "tests/support/controls.h"
+#include "tests/support/modal_driver.h"
+
+namespace {
+
+// A well-behaved viewer, as another program would be: it counts notices,
+// passes them on, and keeps its link to the next viewer right. With
+// bOwnThread it lives on a thread of its own, so what it passes on reaches
+// the main window later, from its message loop.
+class Viewer {
+public:
+    explicit Viewer(bool bOwnThread = false)
+    {
+        if (!bOwnThread) {
+            Join();
+            return;
+        }
+        m_hReady = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        m_hThread = CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr);
+        WaitPumping(m_hReady);
+    }
+    ~Viewer() { Leave(); }
+
+    // Leaves the chain (once) and destroys the window.
+    void Leave()
+    {
+        if (m_hThread != nullptr) {
+            PostMessageA(m_hWnd, WM_CLOSE, 0, 0);
+            WaitPumping(m_hThread);  // the departure notice is sent to this thread
+            CloseHandle(m_hThread);
+            CloseHandle(m_hReady);
+            m_hThread = nullptr;
+        } else if (m_hWnd != nullptr) {
+            Quit();
+        }
+    }
+
+    HWND hwnd() const { return m_hWnd; }
+    HWND next() const { return m_hNext; }
+    // Sends a notice down the chain with no change, as some viewers do to
+    // refresh the others once they have joined.
+    void Refresh() const { SendMessageA(m_hNext, WM_DRAWCLIPBOARD, 0, 0); }
+    int Draws() const { return m_nDraws; }
+    // Notices handled to the end, passing on included.
+    int PassedOn() const { return m_nPassedOn; }
+    // Lets this thread answer what is sent to it until the viewer on its own
+    // thread has passed on n notices in all. Only sent messages are taken:
+    // the script's own ticks must not run inside a step.
+    bool WaitPassedOn(int n) const
+    {
+        for (int i = 0; i < 5000 && m_nPassedOn < n; ++i) {
+            AnswerSentMessages();
+            Sleep(1);
+        }
+        return m_nPassedOn == n;
+    }
+    // The departures passed on to this viewer: (leaving, its next).
+    std::vector<std::pair<HWND, HWND>> Departures() const { return m_departures; }
+
+private:
+    void Join()
+    {
+        static const ATOM atom = [] {
+            WNDCLASSA wc = {};
+            wc.lpfnWndProc = Proc;
+            wc.hInstance = GetModuleHandleA(nullptr);
+            wc.lpszClassName = "TrovelleChainViewer";
+            return RegisterClassA(&wc);
+        }();
+        (void)atom;
+        m_hWnd = CreateWindowA("TrovelleChainViewer", "viewer", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                               GetModuleHandleA(nullptr), this);
+        m_hNext = SetClipboardViewer(m_hWnd);
+    }
+    void Quit()
+    {
+        ChangeClipboardChain(m_hWnd, m_hNext);
+        DestroyWindow(m_hWnd);
+        m_hWnd = nullptr;
+    }
+
+    static DWORD WINAPI ThreadMain(void* pv)
+    {
+        auto* self = static_cast<Viewer*>(pv);
+        self->Join();
+        SetEvent(self->m_hReady);
+        MSG msg;
+        while (GetMessageA(&msg, nullptr, 0, 0) > 0)
+            DispatchMessageA(&msg);
+        return 0;
+    }
+
+    static void AnswerSentMessages()
+    {
+        MSG msg;
+        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    // Waits for a handle while this thread still answers what is sent to it.
+    static void WaitPumping(HANDLE h)
+    {
+        while (MsgWaitForMultipleObjects(1, &h, FALSE, 5000, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1)
+            AnswerSentMessages();
+    }
+
+    static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam)
+    {
+        if (msg == WM_NCCREATE)
+            SetWindowLongPtrA(h, GWLP_USERDATA,
+                              reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
+        auto* self = reinterpret_cast<Viewer*>(GetWindowLongPtrA(h, GWLP_USERDATA));
+        if (self == nullptr)
+            return DefWindowProcA(h, msg, wParam, lParam);
+        switch (msg) {
+        case WM_DRAWCLIPBOARD:
+            ++self->m_nDraws;
+            if (self->m_hNext != nullptr)
+                SendMessageA(self->m_hNext, msg, wParam, lParam);
+            ++self->m_nPassedOn;
+            return 0;
+        case WM_CHANGECBCHAIN:
+            if (reinterpret_cast<HWND>(wParam) == self->m_hNext) {
+                self->m_hNext = reinterpret_cast<HWND>(lParam);
+            } else {
+                self->m_departures.emplace_back(reinterpret_cast<HWND>(wParam), reinterpret_cast<HWND>(lParam));
+                if (self->m_hNext != nullptr)
+                    SendMessageA(self->m_hNext, msg, wParam, lParam);
+            }
+            return 0;
+        case WM_CLOSE:
+            self->Quit();
+            PostQuitMessage(0);
+            return 0;
+        }
+        return DefWindowProcA(h, msg, wParam, lParam);
+    }
+
+    HWND m_hWnd = nullptr;
+    HWND m_hNext = nullptr;
+    HANDLE m_hThread = nullptr;
+    HANDLE m_hReady = nullptr;
+    std::atomic<int> m_nDraws{0};
+    std::atomic<int> m_nPassedOn{0};
+    std::vector<std::pair<HWND, HWND>> m_departures;
+};
+
+class ViewerChain : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Bramwick Software");
+        theKeeperApp.m_bAutoName = theKeeperApp.m_bAutoPaste = 0;
+        theKeeperApp.m_bTaskIcon = theKeeperApp.m_bHideWhenMinimized = 0;
+        theKeeperApp.m_dwTotalBytes = 0;
+        ASSERT_TRUE(EmptyTheClipboard(reader.hwnd()));
+    }
+    void TearDown() override
+    {
+        theKeeperApp.DeleteAllClips();
+        theKeeperApp.m_listClips.RemoveAll();
+        theKeeperApp.m_dwTotalBytes = 0;
+        theKeeperApp.m_bAutoName = theKeeperApp.m_bAutoPaste = 0;
+        EmptyTheClipboard(reader.hwnd());
+        RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Bramwick Software");
+    }
+
+    bool RunMainWindow(ModalScript& script)
+    {
+        script.Then([&] { PostMessageA(Wnd(), WM_CLOSE, 0, 0); });
+        return script.Run([&] { dlg.DoModal(); }, [&] { dlg.EndDialog(IDABORT); });
+    }
+    void Command(UINT id) { SendMessageA(Wnd(), WM_COMMAND, id, 0); }
+    int Clips() const { return ListView_GetItemCount(List()); }
+    HWND Wnd() const { return dlg.m_hWnd; }
+    HWND List() const { return GetDlgItem(dlg.m_hWnd, IDC_CLIPLIST); }
+
+    TestWindow source{"Source de la chaine"};
+    TestWindow reader{"Lecteur"};
+    CKeeperDlg dlg;
+};
+
+TEST_F(ViewerChain, RepairsItsLinkWhenItsNextLeavesAndPassesOtherDeparturesOn)
+{
+    Viewer first, second, third;  // the chain: main window, third, second, first
+    const HWND hFirst = first.hwnd();
+    ModalScript script;
+    script
+        .Then([&] {
+            ASSERT_EQ(dlg.m_hNextViewer, third.hwnd());
+            first.Leave();  // announced to the main window, which passes it on
+        })
+        .Then([&] {
+            EXPECT_EQ(dlg.m_hNextViewer, third.hwnd());
+            EXPECT_EQ(third.Departures(), (std::vector<std::pair<HWND, HWND>>{{hFirst, nullptr}}));
+            EXPECT_EQ(second.next(), nullptr);
+            third.Leave();  // the main window's next: it links past it
+        })
+        .Then([&] {
+            EXPECT_EQ(dlg.m_hNextViewer, second.hwnd());
+            const int nDraws = second.Draws();
+            ASSERT_TRUE(source.Offer({{CF_TEXT, TextBytes("suivante")}}));
+            EXPECT_EQ(second.Draws(), nDraws + 1);
+            second.Leave();
+        })
+        .Then([&] { EXPECT_EQ(dlg.m_hNextViewer, nullptr); });
+    EXPECT_TRUE(RunMainWindow(script));
+}
+
+TEST_F(ViewerChain, AViewerJoiningAheadPassesNoticesThroughAndANoticeWithoutAChangeIsNoNewClip)
+{
+    theKeeperApp.m_bAutoPaste = 1;
+    SetWindowTextA(source.hwnd(), "Au demarrage");
+    ASSERT_TRUE(source.Offer({{CF_TEXT, TextBytes("deja la")}}));
+    std::unique_ptr<Viewer> ahead;
+    ModalScript script;
+    script
+        .Then([&] {
+            // The notice of joining the chain stores what was there at start.
+            EXPECT_EQ(ItemTexts(List()), (std::vector<std::string>{"Au demarrage"}));
+            ahead = std::make_unique<Viewer>();
+        })
+        .Then([&] {
+            EXPECT_EQ(ahead->next(), Wnd());
+            EXPECT_EQ(ahead->Draws(), 1);
+            ahead->Refresh();
+            EXPECT_EQ(Clips(), 1);  // the same clipboard, noticed again
+            ASSERT_TRUE(source.Offer({{CF_TEXT, TextBytes("ensuite")}}));
+        })
+        .Then([&] {
+            EXPECT_EQ(ahead->Draws(), 2);
+            EXPECT_EQ(Clips(), 2);
+            ahead->Leave();
+        })
+        .Then([&] { EXPECT_EQ(dlg.m_hNextViewer, nullptr); });
+    EXPECT_TRUE(RunMainWindow(script));
+}
+
+TEST_F(ViewerChain, ARestoreNoticedLateThroughAViewerOnAnotherThreadIsNoNewClip)
+{
+    theKeeperApp.m_bAutoPaste = 1;
+    std::unique_ptr<Viewer> ahead;
+    std::vector<ReadFormat> copied;
+    ModalScript script;
+    script
+        .Then([&] {
+            ahead = std::make_unique<Viewer>(true);
+            ASSERT_TRUE(ahead->WaitPassedOn(1));  // its notice of joining
+            ASSERT_TRUE(source.Offer({{CF_TEXT, TextBytes("une copie")}}));
+            ASSERT_TRUE(ahead->WaitPassedOn(2));
+            copied = StorableOnly(ReadClipboard(reader.hwnd()));
+        })
+        .Then([&] {
+            ASSERT_EQ(Clips(), 1);
+            Select(List(), {0});
+            // The restore's notice goes to the viewer's thread and comes back
+            // to the main window only after the restore has finished.
+            Command(ID_EDITION_COPIER);
+            ASSERT_TRUE(ahead->WaitPassedOn(3));
+        })
+        .Then([&] {
+            EXPECT_EQ(Clips(), 1);
+            EXPECT_EQ(StorableOnly(ReadClipboard(reader.hwnd())), copied);
+            // The next change by another program is captured as usual.
+            ASSERT_TRUE(source.Offer({{CF_TEXT, TextBytes("une autre")}}));
+            ASSERT_TRUE(ahead->WaitPassedOn(4));
+            EXPECT_EQ(Clips(), 2);
+            ahead->Leave();
+        });
+    EXPECT_TRUE(RunMainWindow(script));
+}
+
+TEST_F(ViewerChain, WhatRemainsOfACopyWhenItsSourceCloses)
+{
+    theKeeperApp.m_bAutoPaste = 1;
+    const UINT cfPrivate = RegisterFormat("Trovelle test never rendered");
+    auto closing = std::make_unique<TestWindow>("Source qui ferme");
+    ModalScript script;
+    script
+        .Then([&] {
+            // The source promises a format it never renders; the system drops
+            // it when the source's window goes and announces the change.
+            ASSERT_TRUE(closing->Offer({{CF_TEXT, TextBytes("gardee une fois")},
+                                        {cfPrivate, {}, SourceFormat::Refused}}));
+        })
+        .Then([&] {
+            ASSERT_EQ(Clips(), 1);
+            closing.reset();
+        })
+        .Then([&] {
+            EXPECT_EQ(GetClipboardOwner(), nullptr);
+            EXPECT_FALSE(IsClipboardFormatAvailable(cfPrivate));
+            EXPECT_TRUE(IsClipboardFormatAvailable(CF_TEXT));
+            EXPECT_EQ(Clips(), 1);
+            // A new copy of the same bytes is a clip of its own.
+            ASSERT_TRUE(source.Offer({{CF_TEXT, TextBytes("gardee une fois")}}));
+        })
+        .Then([&] { EXPECT_EQ(Clips(), 2); });
+    EXPECT_TRUE(RunMainWindow(script));
+}
+
+// Fails OpenClipboard for the main window a given number of times, as when
+// another program holds the clipboard open.
+int g_nBusyOpens = 0;
+int g_nRefusedOpens = 0;
+HWND g_hBusyFor = nullptr;
+BOOL WINAPI BusyOpenClipboard(HWND hWnd)
+{
+    if (hWnd == g_hBusyFor && g_nBusyOpens > 0) {
+        --g_nBusyOpens;
+        ++g_nRefusedOpens;
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    return ::OpenClipboard(hWnd);
+}
+
+TEST_F(ViewerChain, AutomaticCaptureTriesAFewTimesForAClipboardHeldOpen)
+{
+    theKeeperApp.m_bAutoPaste = 1;
+    SysOverride<decltype(SysApi::OpenClipboard)> open{&SysApi::OpenClipboard, BusyOpenClipboard};
+    g_nRefusedOpens = 0;
+    ModalScript script;
+    script
+        .Then([&] {
+            g_hBusyFor = Wnd();
+            g_nBusyOpens = 3;  // free again at the fourth try
+            ASSERT_TRUE(source.Offer({{CF_TEXT, TextBytes("attendue")}}));
+        })
+        .Then([&] {
+            EXPECT_EQ(g_nRefusedOpens, 3);
+            EXPECT_EQ(Clips(), 1);
+            g_nRefusedOpens = 0;
+            g_nBusyOpens = 1000;  // held for good: given up, nothing stored
+            ASSERT_TRUE(source.Offer({{CF_TEXT, TextBytes("perdue")}}));
+        })
+        .Then([&] {
+            EXPECT_EQ(g_nRefusedOpens, 4);
+            EXPECT_EQ(Clips(), 1);
+            g_nBusyOpens = 1;  // the user's own Coller asks once
+            g_nRefusedOpens = 0;
+            Command(ID_EDITION_COLLER);
+            EXPECT_EQ(g_nRefusedOpens, 1);
+            EXPECT_EQ(Clips(), 1);
+            g_hBusyFor = nullptr;
+        });
+    EXPECT_TRUE(RunMainWindow(script));
+}
+
+}  // namespace
