@@ -248,28 +248,31 @@ BOOL CKeeperDlg::DestroyWindow()
 
 void CKeeperDlg::OnDrawClipboard()
 {
-    CString strText;
-    if (const HWND hTop = GetOwnerTitleWindow(); hTop != nullptr) {
-        const CString strTitle = WindowTitle(hTop);
-        // No prefix without a name.
-        if (!strTitle.IsEmpty())
-            strText = Texts::kOnClipboard + strTitle;
+    const DWORD dwSequence = ::GetClipboardSequenceNumber();
+    // The notice of a restore of ours that comes late, through a viewer ahead
+    // of us, once the restore has named its clip in part 0.
+    const bool bLateOwnWrite = !m_bRestoring && m_dwOwnWriteSequence != 0 && dwSequence == m_dwOwnWriteSequence &&
+                               ::GetClipboardOwner() == m_hWnd;
+    if (!bLateOwnWrite) {
+        CString strText;
+        if (const HWND hTop = GetOwnerTitleWindow(); hTop != nullptr) {
+            const CString strTitle = WindowTitle(hTop);
+            // No prefix without a name.
+            if (!strTitle.IsEmpty())
+                strText = Texts::kOnClipboard + strTitle;
+        }
+        SetStatusText(0, strText);
+        RedrawStatusBar();
     }
-    SetStatusText(0, strText);
-    RedrawStatusBar();
 
     if (theKeeperApp.m_bAutoPaste != 0) {
-        const DWORD dwSequence = ::GetClipboardSequenceNumber();
-        // A restore of our own is no new content, also when its notice comes
-        // late through a viewer ahead of us; a skip covers one change.
-        const bool bOwnWrite = m_bRestoring || (m_dwOwnWriteSequence != 0 && dwSequence == m_dwOwnWriteSequence &&
-                                                ::GetClipboardOwner() == m_hWnd);
-        if (m_bSkipNextCapture || bOwnWrite) {
+        // A restore of our own is no new content; a skip covers one change.
+        if (m_bSkipNextCapture || m_bRestoring || bLateOwnWrite) {
             m_bSkipNextCapture = false;
             m_pLastCapture = nullptr;
         } else if (dwSequence == m_dwSeenSequence) {
             // The clipboard just captured, noticed again: a viewer that joins
-            // the chain passes its first notice on.
+            // the chain may pass a notice on without a change.
         } else if (IsExcludedFromCapture(m_hWnd)) {
             m_pLastCapture = nullptr;
         } else {

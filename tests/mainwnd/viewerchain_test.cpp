@@ -190,6 +190,7 @@ protected:
     int Clips() const { return ListView_GetItemCount(List()); }
     HWND Wnd() const { return dlg.m_hWnd; }
     HWND List() const { return GetDlgItem(dlg.m_hWnd, IDC_CLIPLIST); }
+    HWND Status() const { return GetDlgItem(dlg.m_hWnd, IDC_STATUSBAR); }
 
     TestWindow source{"Source de la chaine"};
     TestWindow reader{"Lecteur"};
@@ -276,6 +277,7 @@ TEST_F(ViewerChain, ARestoreNoticedLateThroughAViewerOnAnotherThreadIsNoNewClip)
         })
         .Then([&] {
             EXPECT_EQ(Clips(), 1);
+            EXPECT_EQ(StatusText(Status(), 0), "Dans le presse-papier : " + ItemText(List(), 0));
             EXPECT_EQ(StorableOnly(ReadClipboard(reader.hwnd())), copied);
             // The next change by another program is captured as usual.
             ASSERT_TRUE(source.Offer({{CF_TEXT, TextBytes("une autre")}}));
