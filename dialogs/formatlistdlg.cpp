@@ -76,6 +76,9 @@ void CFormatListDlg::FillFormatList()
 {
     if (!Sys().OpenClipboard(m_hWnd))
         return;  // another window holds it: the last fill stays on show
+    // The rows go in without a repaint of the list and its scroll bar for
+    // each of them, and are painted once at the end.
+    m_list.SendMessage(WM_SETREDRAW, FALSE);
     m_list.DeleteAllItems();
 
     int nRow = 0;
@@ -103,4 +106,6 @@ void CFormatListDlg::FillFormatList()
         m_list.SetItemText(nItem, 2, SizeText(nFormat, Sys().GetClipboardData(nFormat)));
     }
     Sys().CloseClipboard();
+    m_list.SendMessage(WM_SETREDRAW, TRUE);
+    m_list.Invalidate();
 }

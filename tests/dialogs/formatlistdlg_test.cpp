@@ -207,6 +207,7 @@ TEST_F(FormatList, RefreshReplacesEveryRowAndAClipboardHeldElsewhereKeepsThem)
         })
         .Then([&] {
             after = Rows(List());
+            SaveWindowPicture(FormatDialog(), "format_list_refreshed");  // repainted after the fill
             refuse.emplace(&SysApi::OpenClipboard, RefuseToOpen);
             ASSERT_TRUE(EmptyTheClipboard(reader.hwnd()));
             Refresh();

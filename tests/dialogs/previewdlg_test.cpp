@@ -6,7 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
+#include <cstdlib>
 #include <cstring>
+#include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -58,17 +62,22 @@ Bytes DropFiles(const std::vector<std::string>& paths, bool bWide)
 }
 
 // A packed DIB, w x h pixels, rows as given from the top of the picture.
+// An 8-bit one declares only the colours it uses; 1 and 4 bits carry the
+// whole table their bit count implies, with a colours-used count of 0.
 Bytes Dib(int w, const std::vector<std::vector<COLORREF>>& rowsFromTop, bool bTopDown, int nBitCount = 24)
 {
     const int h = static_cast<int>(rowsFromTop.size());
     BITMAPINFOHEADER bih{sizeof bih, w, bTopDown ? -h : h, 1, static_cast<WORD>(nBitCount), BI_RGB, 0, 0, 0, 0, 0};
     std::vector<COLORREF> table;
-    if (nBitCount == 8) {
+    if (nBitCount <= 8) {
         for (const auto& row : rowsFromTop)
             for (COLORREF c : row)
                 if (std::find(table.begin(), table.end(), c) == table.end())
                     table.push_back(c);
-        bih.biClrUsed = static_cast<DWORD>(table.size());
+        if (nBitCount == 8)
+            bih.biClrUsed = static_cast<DWORD>(table.size());
+        else
+            table.resize(std::size_t{1} << nBitCount, RGB(1, 2, 3));
     }
     Bytes b(reinterpret_cast<BYTE*>(&bih), reinterpret_cast<BYTE*>(&bih) + sizeof bih);
     for (COLORREF c : table)
@@ -79,9 +88,12 @@ Bytes Dib(int w, const std::vector<std::vector<COLORREF>>& rowsFromTop, bool bTo
         Bytes line(static_cast<std::size_t>(stride), 0);
         for (int x = 0; x < w; ++x) {
             const COLORREF c = row[static_cast<std::size_t>(x)];
-            if (nBitCount == 8)
-                line[x] = static_cast<BYTE>(std::find(table.begin(), table.end(), c) - table.begin());
-            else {
+            if (nBitCount <= 8) {
+                // The leftmost pixel sits in the byte's high bits.
+                const int index = static_cast<int>(std::find(table.begin(), table.end(), c) - table.begin());
+                const int bit = x * nBitCount;
+                line[bit / 8] |= static_cast<BYTE>(index << (8 - nBitCount - bit % 8));
+            } else {
                 const int n = nBitCount / 8;
                 line[x * n] = GetBValue(c);
                 line[x * n + 1] = GetGValue(c);
@@ -421,6 +433,274 @@ TEST_F(Preview, BitmapsArePaintedAtTheTopLeftTheRightWayUp)
         theKeeperApp.DeleteAllClips();
         theKeeperApp.m_listClips.RemoveAll();
     }
+}
+
+using Grid = std::vector<std::vector<COLORREF>>;
+
+// A record copied to the very end of readable memory: the page after its
+// last byte cannot be touched, so a read past the record faults at once.
+class GuardedRecord {
+public:
+    explicit GuardedRecord(const Bytes& bytes)
+    {
+        SYSTEM_INFO si;
+        GetSystemInfo(&si);
+        const SIZE_T page = si.dwPageSize;
+        const SIZE_T cbData = (bytes.size() + page - 1) / page * page;
+        m_pBase = static_cast<BYTE*>(VirtualAlloc(nullptr, cbData + page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+        DWORD dwOld = 0;
+        VirtualProtect(m_pBase + cbData, page, PAGE_NOACCESS, &dwOld);
+        m_pData = m_pBase + cbData - bytes.size();
+        std::copy(bytes.begin(), bytes.end(), m_pData);
+        m_dwSize = static_cast<DWORD>(bytes.size());
+    }
+    ~GuardedRecord() { VirtualFree(m_pBase, 0, MEM_RELEASE); }
+    GuardedRecord(const GuardedRecord&) = delete;
+    GuardedRecord& operator=(const GuardedRecord&) = delete;
+    const BYTE* Data() const { return m_pData; }
+    DWORD Size() const { return m_dwSize; }
+
+private:
+    BYTE* m_pBase = nullptr;
+    BYTE* m_pData = nullptr;
+    DWORD m_dwSize = 0;
+};
+
+// One bitmap preview shows each record in turn (guarded as above); for each
+// paint the top left cx x cy client pixels are read back.
+std::vector<Grid> PaintedGrids(const std::vector<Bytes>& records, int cx, int cy, const char* pszPicture = nullptr)
+{
+    std::vector<Grid> grids;
+    std::unique_ptr<GuardedRecord> pRecord;  // outlives the dialog that points into it
+    CPreviewDlg dlg;
+    dlg.m_nFormat = CF_DIB;
+    ModalScript script;
+    script.Then([] {});
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        script.Then([&, i] {
+            auto pNext = std::make_unique<GuardedRecord>(records[i]);
+            dlg.m_pData = pNext->Data();
+            dlg.m_dwSize = pNext->Size();
+            pRecord = std::move(pNext);
+            SetWindowPos(dlg.m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+            RedrawWindow(dlg.m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+            HDC hDC = GetDC(dlg.m_hWnd);
+            Grid& g = grids.emplace_back();
+            for (int y = 0; y < cy; ++y) {
+                g.emplace_back();
+                for (int x = 0; x < cx; ++x)
+                    g.back().push_back(GetPixel(hDC, x, y) & 0xFFFFFF);
+            }
+            ReleaseDC(dlg.m_hWnd, hDC);
+            if (i == 0 && pszPicture != nullptr)
+                SaveWindowPicture(dlg.m_hWnd, pszPicture);
+        });
+    }
+    script.Then([&] { PostMessageA(dlg.m_hWnd, WM_CLOSE, 0, 0); });
+    EXPECT_TRUE(script.Run([&] { dlg.DoModal(); }, [&] { dlg.EndDialog(IDABORT); }));
+    return grids;
+}
+
+// What a cx x cy corner should show: picture rows [first, last) at their
+// own place, shifted down by yOffset, and the dialog's background elsewhere.
+Grid Expected(const Grid& picture, int cx, int cy, int first = 0, int last = -1, int yOffset = 0)
+{
+    if (last < 0)
+        last = static_cast<int>(picture.size());
+    Grid g(static_cast<std::size_t>(cy), std::vector<COLORREF>(static_cast<std::size_t>(cx), GetSysColor(COLOR_BTNFACE)));
+    for (int r = first; r < last; ++r)
+        for (std::size_t x = 0; x < picture[r].size(); ++x)
+            g[static_cast<std::size_t>(r + yOffset)][x] = picture[r][x];
+    return g;
+}
+
+// Compares pixel by pixel; a channel may be off by up to nTolerance levels
+// (a 5- or 6-bit channel widened to 8 bits).
+void ExpectGrid(const Grid& seen, const Grid& expected, int nTolerance, const std::string& name)
+{
+    ASSERT_EQ(seen.size(), expected.size()) << name;
+    int nWrong = 0;
+    std::string where;
+    for (std::size_t y = 0; y < seen.size(); ++y) {
+        for (std::size_t x = 0; x < seen[y].size(); ++x) {
+            const COLORREF a = seen[y][x], b = expected[y][x];
+            const int d = std::max({std::abs(GetRValue(a) - GetRValue(b)), std::abs(GetGValue(a) - GetGValue(b)),
+                                    std::abs(GetBValue(a) - GetBValue(b))});
+            if (d > nTolerance && ++nWrong <= 4) {
+                char sz[96];
+                wsprintfA(sz, " (%d,%d) is #%02X%02X%02X, not #%02X%02X%02X;", static_cast<int>(x),
+                          static_cast<int>(y), GetRValue(a), GetGValue(a), GetBValue(a), GetRValue(b), GetGValue(b),
+                          GetBValue(b));
+                where += sz;
+            }
+        }
+    }
+    EXPECT_EQ(nWrong, 0) << name << ":" << where;
+}
+
+TEST(PreviewDialog, OneAndFourBitBitmapsTakeTheirColoursFromTheTable)
+{
+    // Colours of no fixed palette, so that only the table can give them.
+    const COLORREF A = RGB(200, 30, 90), B = RGB(20, 160, 220);
+    const Grid two = {{A, B, B, A, A, A, B, A, B, B}, {B, A, A, B, B, B, A, B, A, A}, {A, A, B, B, A, B, A, A, A, B}};
+    const COLORREF C = RGB(10, 20, 30), D = RGB(250, 128, 0), E = RGB(90, 200, 60), F = RGB(128, 128, 255),
+                   H = RGB(255, 255, 255), K = RGB(0, 0, 0), L = RGB(70, 10, 140);
+    // An odd width: the last pixel of a row fills half a byte.
+    const Grid sixteen = {{C, D, E, F, H}, {K, L, C, D, E}, {F, H, K, L, C}};
+    struct Case {
+        const char* name;
+        const Grid& picture;
+        Bytes bytes;
+    };
+    const Case cases[] = {
+        {"1-bit bottom-up, rows across two bytes", two, Dib(10, two, false, 1)},
+        {"1-bit top-down", two, Dib(10, two, true, 1)},
+        {"4-bit bottom-up", sixteen, Dib(5, sixteen, false, 4)},
+        {"4-bit top-down", sixteen, Dib(5, sixteen, true, 4)},
+    };
+    std::vector<Bytes> records;
+    for (const Case& c : cases)
+        records.push_back(c.bytes);
+    const std::vector<Grid> seen = PaintedGrids(records, 12, 4, "preview_bitmap_1bit");
+    ASSERT_EQ(seen.size(), std::size(cases));
+    for (std::size_t i = 0; i < seen.size(); ++i)
+        ExpectGrid(seen[i], Expected(cases[i].picture, 12, 4), 0, cases[i].name);
+}
+
+// A bit-field DIB of 16 or 32 bits a pixel, each channel where its mask puts
+// it. The masks follow a 40-byte header or sit inside a longer one; a colour
+// table of nTable entries (which the pixels do not use) may come after them.
+Bytes MaskedDib(int w, const Grid& rowsFromTop, int nBitCount, const DWORD (&masks)[3], DWORD nHeaderSize = 40,
+                DWORD nTable = 0)
+{
+    const int h = static_cast<int>(rowsFromTop.size());
+    BITMAPINFOHEADER bih{nHeaderSize, w, h, 1, static_cast<WORD>(nBitCount), BI_BITFIELDS, 0, 0, 0, nTable, 0};
+    Bytes b(nHeaderSize, 0);
+    std::memcpy(b.data(), &bih, sizeof bih);
+    if (nHeaderSize == sizeof bih)
+        b.resize(b.size() + sizeof masks);
+    std::memcpy(b.data() + sizeof bih, masks, sizeof masks);
+    b.resize(b.size() + nTable * 4, 0x55);
+    auto channel = [](BYTE v, DWORD mask) {
+        const int shift = std::countr_zero(mask);
+        const DWORD nMax = mask >> shift;
+        return (v * nMax + 127) / 255 << shift;
+    };
+    const int stride = (w * nBitCount + 31) / 32 * 4;
+    for (int r = h - 1; r >= 0; --r) {
+        Bytes line(static_cast<std::size_t>(stride), 0);
+        for (int x = 0; x < w; ++x) {
+            const COLORREF c = rowsFromTop[r][x];
+            const DWORD v = channel(GetRValue(c), masks[0]) | channel(GetGValue(c), masks[1]) |
+                            channel(GetBValue(c), masks[2]);
+            std::memcpy(&line[static_cast<std::size_t>(x * nBitCount / 8)], &v, static_cast<std::size_t>(nBitCount / 8));
+        }
+        b.insert(b.end(), line.begin(), line.end());
+    }
+    return b;
+}
+
+TEST(PreviewDialog, BitFieldBitmapsFollowTheirMasks)
+{
+    // Colours whose channels differ, so that a swapped or shifted channel
+    // and pixels read from the masks' place both show.
+    const COLORREF R = RGB(255, 0, 0), O = RGB(255, 128, 0), B = RGB(0, 0, 255), W = RGB(255, 255, 255),
+                   K = RGB(0, 0, 0), P = RGB(64, 0, 192), G = RGB(0, 255, 0);
+    const Grid picture = {{R, O, B, W}, {K, P, G, R}, {B, W, O, K}};
+    const DWORD rgb565[3] = {0xF800, 0x07E0, 0x001F};
+    const DWORD rgb555[3] = {0x7C00, 0x03E0, 0x001F};
+    // Red in the low byte: the reverse of the usual order.
+    const DWORD reversed[3] = {0x000000FF, 0x0000FF00, 0x00FF0000};
+    struct Case {
+        const char* name;
+        Bytes bytes;
+        int nTolerance;
+    };
+    const Case cases[] = {
+        {"16-bit 5-6-5, masks after the header", MaskedDib(4, picture, 16, rgb565), 8},
+        {"16-bit 5-5-5, masks then a table", MaskedDib(4, picture, 16, rgb555, 40, 2), 8},
+        {"32-bit, red in the low byte", MaskedDib(4, picture, 32, reversed), 0},
+        {"32-bit, masks then a table", MaskedDib(4, picture, 32, reversed, 40, 3), 0},
+        {"16-bit 5-6-5, masks inside a 108-byte header", MaskedDib(4, picture, 16, rgb565, 108), 8},
+        {"32-bit, masks inside a 124-byte header", MaskedDib(4, picture, 32, reversed, 124), 0},
+    };
+    std::vector<Bytes> records;
+    for (const Case& c : cases)
+        records.push_back(c.bytes);
+    const std::vector<Grid> seen = PaintedGrids(records, 6, 4);
+    ASSERT_EQ(seen.size(), std::size(cases));
+    for (std::size_t i = 0; i < seen.size(); ++i)
+        ExpectGrid(seen[i], Expected(picture, 6, 4), cases[i].nTolerance, cases[i].name);
+}
+
+void PutU32(Bytes& b, std::size_t at, DWORD v) { std::memcpy(&b[at], &v, 4); }
+
+TEST(PreviewDialog, BitmapsThatClaimMoreThanTheirRecordHoldsShowOnlyWhatItHolds)
+{
+    const COLORREF R = RGB(255, 0, 0), G = RGB(0, 255, 0), B = RGB(0, 0, 255), W = RGB(255, 255, 255),
+                   K = RGB(0, 0, 0), Y = RGB(255, 255, 0);
+    const Grid picture = {{R, G, B, W}, {K, Y, R, G}, {B, B, W, K}};
+    const int cx = 6, cy = 7;
+    const Grid nothing = Expected({}, cx, cy);
+
+    Bytes tallBottomUp = Dib(4, picture, false);
+    PutU32(tallBottomUp, 8, 6);
+    Bytes tallTopDown = Dib(4, picture, true);
+    PutU32(tallTopDown, 8, static_cast<DWORD>(-6));
+    Bytes cutRow = Dib(4, picture, false);
+    cutRow.resize(cutRow.size() - 5);
+    Bytes bigTable = Dib(4, picture, false, 8);
+    PutU32(bigTable, 32, 200);
+    Bytes hugeTable = Dib(4, picture, false, 8);
+    PutU32(hugeTable, 32, 0xFFFFFFFF);
+    const DWORD rgb565[3] = {0xF800, 0x07E0, 0x001F};
+    Bytes cutMasks = MaskedDib(4, picture, 16, rgb565);
+    cutMasks.resize(46);
+    Bytes cutHeader = Dib(4, picture, false);
+    cutHeader.resize(30);
+    Bytes wide = Dib(4, picture, false);
+    PutU32(wide, 4, 100000);
+    PutU32(wide, 8, 1);
+    // An RLE8 stream cut after its bottom row, with an image size claiming
+    // far more: the table puts red at 0, green 1, blue 2, white 3, black 4.
+    Bytes rle = Dib(4, picture, false, 8);
+    rle.resize(40 + 6 * 4);
+    PutU32(rle, 16, BI_RLE8);
+    PutU32(rle, 20, 1000);
+    rle.insert(rle.end(), {2, 2, 1, 3, 1, 4, 0, 0});
+
+    struct Case {
+        const char* name;
+        Bytes bytes;
+        Grid expected;
+    };
+    const Case cases[] = {
+        // Six rows declared, three stored: a bottom-up bitmap stores its
+        // bottom rows first, so those three are shown in the picture's
+        // bottom half and its top half stays empty.
+        {"bottom-up, taller than its bytes", tallBottomUp, Expected(picture, cx, cy, 0, 3, 3)},
+        // Top-down stores the top rows first: they are shown, nothing below.
+        {"top-down, taller than its bytes", tallTopDown, Expected(picture, cx, cy)},
+        // The record ends inside the top row: only whole rows are shown.
+        {"cut inside its top row", cutRow, Expected(picture, cx, cy, 1, 3)},
+        // A colour table, or masks, or a header, that go past the record
+        // leave nothing to paint: nothing is shown.
+        {"200 colours declared, 6 stored", bigTable, nothing},
+        {"4294967295 colours declared", hugeTable, nothing},
+        {"masks cut", cutMasks, nothing},
+        {"header cut", cutHeader, nothing},
+        // A row longer than the whole record: not one row can be shown.
+        {"a row wider than the record", wide, nothing},
+        // Compressed bits are decoded as far as the record goes.
+        {"RLE8 stream cut after its bottom row", rle, Expected(picture, cx, cy, 2, 3)},
+    };
+    std::vector<Bytes> records;
+    for (const Case& c : cases)
+        records.push_back(c.bytes);
+    const std::vector<Grid> seen = PaintedGrids(records, cx, cy);
+    ASSERT_EQ(seen.size(), std::size(cases));
+    for (std::size_t i = 0; i < seen.size(); ++i)
+        ExpectGrid(seen[i], cases[i].expected, 0, cases[i].name);
 }
 
 }  // namespace
