@@ -20,6 +20,7 @@
 #include "res/resource.h"
 #include "tests/support/clipboard_fixture.h"
 #include "tests/support/controls.h"
+#include "tests/mainwnd/keeperwindow_fixture.h"
 #include "tests/support/modal_driver.h"
 
 namespace {
@@ -107,33 +108,8 @@ private:
     HWND m_hTop, m_hChild, m_hPopup;
 };
 
-class ClipCommands : public ::testing::Test {
+class ClipCommands : public KeeperWindowTest {
 protected:
-    void SetUp() override
-    {
-        RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Bramwick Software");
-        theKeeperApp.m_bAutoName = theKeeperApp.m_bAutoPaste = 0;
-        theKeeperApp.m_bTaskIcon = theKeeperApp.m_bHideWhenMinimized = 0;
-        theKeeperApp.m_dwTotalBytes = 0;
-        ASSERT_TRUE(EmptyTheClipboard(reader.hwnd()));
-    }
-    void TearDown() override
-    {
-        theKeeperApp.DeleteAllClips();
-        theKeeperApp.m_listClips.RemoveAll();
-        theKeeperApp.m_dwTotalBytes = 0;
-        theKeeperApp.m_bAutoName = theKeeperApp.m_bAutoPaste = 0;
-        EmptyTheClipboard(reader.hwnd());
-        RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Bramwick Software");
-    }
-
-    bool RunMainWindow(ModalScript& script)
-    {
-        script.Then([&] { PostMessageA(Wnd(), WM_CLOSE, 0, 0); });
-        return script.Run([&] { dlg.DoModal(); }, [&] { dlg.EndDialog(IDABORT); });
-    }
-
-    void Command(UINT id) { SendMessageA(Wnd(), WM_COMMAND, id, 0); }
     // Offers text as the source window, under the title given, and captures it.
     void CaptureText(const char* pszTitle, const std::string& text)
     {
@@ -149,13 +125,7 @@ protected:
         return n;
     }
 
-    HWND Wnd() const { return dlg.m_hWnd; }
-    HWND List() const { return GetDlgItem(dlg.m_hWnd, IDC_CLIPLIST); }
-    HWND Status() const { return GetDlgItem(dlg.m_hWnd, IDC_STATUSBAR); }
-
     TestWindow source{"Bloc-notes de test"};
-    TestWindow reader{"Lecteur"};
-    CKeeperDlg dlg;
 };
 
 TEST_F(ClipCommands, AutomaticNamingTakesTheTitleOfTheOwnersTopWindowWhole)

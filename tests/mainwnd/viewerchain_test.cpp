@@ -17,6 +17,7 @@
 #include "res/resource.h"
 #include "tests/support/clipboard_fixture.h"
 #include "tests/support/controls.h"
+#include "tests/mainwnd/keeperwindow_fixture.h"
 #include "tests/support/modal_driver.h"
 
 namespace {
@@ -161,40 +162,11 @@ private:
     std::vector<std::pair<HWND, HWND>> m_departures;
 };
 
-class ViewerChain : public ::testing::Test {
+class ViewerChain : public KeeperWindowTest {
 protected:
-    void SetUp() override
-    {
-        RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Bramwick Software");
-        theKeeperApp.m_bAutoName = theKeeperApp.m_bAutoPaste = 0;
-        theKeeperApp.m_bTaskIcon = theKeeperApp.m_bHideWhenMinimized = 0;
-        theKeeperApp.m_dwTotalBytes = 0;
-        ASSERT_TRUE(EmptyTheClipboard(reader.hwnd()));
-    }
-    void TearDown() override
-    {
-        theKeeperApp.DeleteAllClips();
-        theKeeperApp.m_listClips.RemoveAll();
-        theKeeperApp.m_dwTotalBytes = 0;
-        theKeeperApp.m_bAutoName = theKeeperApp.m_bAutoPaste = 0;
-        EmptyTheClipboard(reader.hwnd());
-        RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Bramwick Software");
-    }
-
-    bool RunMainWindow(ModalScript& script)
-    {
-        script.Then([&] { PostMessageA(Wnd(), WM_CLOSE, 0, 0); });
-        return script.Run([&] { dlg.DoModal(); }, [&] { dlg.EndDialog(IDABORT); });
-    }
-    void Command(UINT id) { SendMessageA(Wnd(), WM_COMMAND, id, 0); }
     int Clips() const { return ListView_GetItemCount(List()); }
-    HWND Wnd() const { return dlg.m_hWnd; }
-    HWND List() const { return GetDlgItem(dlg.m_hWnd, IDC_CLIPLIST); }
-    HWND Status() const { return GetDlgItem(dlg.m_hWnd, IDC_STATUSBAR); }
 
     TestWindow source{"Source de la chaine"};
-    TestWindow reader{"Lecteur"};
-    CKeeperDlg dlg;
 };
 
 TEST_F(ViewerChain, RepairsItsLinkWhenItsNextLeavesAndPassesOtherDeparturesOn)
