@@ -499,8 +499,10 @@ void CKeeperDlg::StoreClipboard(bool bAutomatic, bool bAutoName)
         return;
     }
     if (bAutomatic && IsLeftOverOfLastCapture(*pClip, hOwner)) {
+        // A copy loses its owner once: the next change is a new copy.
         delete pClip;
         m_dwSeenSequence = dwSequence;
+        m_pLastCapture = nullptr;
         return;
     }
     if (pClip->m_strName.IsEmpty())
