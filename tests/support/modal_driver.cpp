@@ -33,6 +33,11 @@ void CALLBACK ModalScript::Tick(HWND, UINT, UINT_PTR, DWORD)
     }
 }
 
+bool ModalScript::IsTick(const MSG& msg)
+{
+    return msg.message == WM_TIMER && msg.lParam == reinterpret_cast<LPARAM>(&ModalScript::Tick);
+}
+
 bool ModalScript::Run(const std::function<void()>& runModal, const std::function<void()>& endModal)
 {
     m_endModal = endModal;
@@ -48,6 +53,8 @@ void PumpMessages()
 {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (ModalScript::IsTick(msg))
+            continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }

@@ -22,6 +22,8 @@ public:
     bool Run(const std::function<void()>& runModal, const std::function<void()>& endModal);
 
     int StepsRun() const { return m_nNext; }
+    // The timer message that runs the next step.
+    static bool IsTick(const MSG& msg);
 
 private:
     static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
@@ -36,5 +38,6 @@ private:
 // screenshot folder, as <name>.bmp; scripts/test turns them into PNG files.
 bool SaveWindowPicture(HWND hWnd, const std::string& name);
 
-// Processes the messages waiting on this thread.
+// Processes the messages waiting on this thread. A script's tick is not among
+// them: the next step waits for a modal loop, never runs inside a step.
 void PumpMessages();
