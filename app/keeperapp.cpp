@@ -9,6 +9,11 @@ CKeeperApp::CKeeperApp() = default;
 
 CKeeperApp::~CKeeperApp() = default;  // the list gives back its node blocks
 
+// Commands no window takes come here.
+BEGIN_MESSAGE_MAP(CKeeperApp, CWinApp)
+    ON_COMMAND(ID_HELP, OnHelp)
+END_MESSAGE_MAP()
+
 BOOL CKeeperApp::InitInstance()
 {
     AfxEnableControlContainer();

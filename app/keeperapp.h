@@ -33,6 +33,8 @@ public:
     BOOL m_bAutoPaste = 0;
     BOOL m_bTaskIcon = 0;
     BOOL m_bHideWhenMinimized = 0;
+
+    DECLARE_MESSAGE_MAP()
 };
 
 extern CKeeperApp theKeeperApp;

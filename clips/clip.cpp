@@ -4,7 +4,6 @@
 #include <cstring>
 #include <string>
 #include <unordered_map>
-#include <vector>
 
 #include "clips/clipkind.h"
 #include "fw/sysapi.h"
@@ -31,6 +30,8 @@ public:
     ClipboardOpen(const ClipboardOpen&) = delete;
     ClipboardOpen& operator=(const ClipboardOpen&) = delete;
     explicit operator bool() const { return m_bOpen; }
+    // The clipboard was closed by someone else: nothing to close any more.
+    void Forget() { m_bOpen = false; }
 
 private:
     static constexpr DWORD kRetryDelayMs = 5;
@@ -88,13 +89,29 @@ CClip::~CClip() { delete m_pFirstFormat; }
 
 void CClip::AddFormat(const void* pData, DWORD dwSize, UINT nFormat)
 {
+    AddRecord(new CClipFormat(pData, dwSize, nFormat));
+}
+
+void CClip::AdoptFormat(void* pPages, DWORD dwSize, UINT nFormat)
+{
+    AddRecord(CClipFormat::Adopt(pPages, dwSize, nFormat));
+}
+
+void CClip::AddRecord(CClipFormat* pRecord)
+{
     if (m_pFirstFormat == nullptr)
-        m_pLastFormat = m_pFirstFormat = new CClipFormat(pData, dwSize, nFormat);
+        m_pLastFormat = m_pFirstFormat = pRecord;
     else
-        m_pLastFormat = m_pLastFormat->Append(pData, dwSize, nFormat);
-    Classify(nFormat);
+        m_pLastFormat = m_pLastFormat->Append(pRecord);
+    Classify(pRecord->m_nFormat);
     // Count what the record holds: a copy that could not be made adds nothing.
-    m_dwTotalSize += m_pLastFormat->m_dwSize;
+    m_dwTotalSize += pRecord->m_dwSize;
+}
+
+bool IsClipboardOpenHere()
+{
+    const HWND hOpen = Sys().GetOpenClipboardWindow();
+    return hOpen != nullptr && ::GetWindowThreadProcessId(hOpen, nullptr) == ::GetCurrentThreadId();
 }
 
 void CClip::Classify(UINT nFormat)
@@ -152,43 +169,51 @@ bool CClip::IsSkippedFormat(UINT nFormat)
     }
 }
 
-// Stores one format. False when the format is left out.
-bool CClip::CaptureFormat(UINT nFormat)
+// Stores one format, or leaves it out. Asking for the data may make the
+// source render it, and the clipboard may be closed under us meanwhile: what
+// was read then is not trusted.
+CClip::Read CClip::CaptureFormat(HWND hWndOwner, UINT nFormat)
 {
     HANDLE h = Sys().GetClipboardData(nFormat);
+    if (Sys().GetOpenClipboardWindow() != hWndOwner)
+        return Read::ClipboardLost;
     if (h == nullptr) {
         AddFormat(nullptr, 0, nFormat);
-        return true;
+        return Read::Stored;
     }
 
     if (IsEnhMetaFileFormat(nFormat)) {
         HENHMETAFILE hEmf = static_cast<HENHMETAFILE>(h);
         const UINT nBytes = Sys().GetEnhMetaFileBits(hEmf, 0, nullptr);
         if (nBytes == 0)
-            return false;
-        std::vector<BYTE> bits(nBytes);
-        if (Sys().GetEnhMetaFileBits(hEmf, nBytes, bits.data()) != nBytes)
-            return false;
-        AddFormat(bits.data(), nBytes, nFormat);
-        return true;
+            return Read::LeftOut;
+        // Written straight into the record's pages. Pages that cannot be had
+        // make a record without data, as for any other copy.
+        void* pPages = Sys().VirtualAlloc(nullptr, nBytes, MEM_COMMIT, PAGE_READWRITE);
+        if (pPages != nullptr && Sys().GetEnhMetaFileBits(hEmf, nBytes, static_cast<BYTE*>(pPages)) != nBytes) {
+            Sys().VirtualFree(pPages, 0, MEM_RELEASE);
+            return Read::LeftOut;
+        }
+        AdoptFormat(pPages, nBytes, nFormat);
+        return Read::Stored;
     }
     if (IsGdiHandleFormat(nFormat))
-        return false;  // a handle value is not data
+        return Read::LeftOut;  // a handle value is not data
 
     const SIZE_T size = Sys().GlobalSize(h);
     if (size == 0) {
         // Nothing to copy; the format is kept as announced.
         AddFormat(nullptr, 0, nFormat);
-        return true;
+        return Read::Stored;
     }
     if (size > UINT32_MAX)
-        return false;  // a size that does not fit is never truncated
+        return Read::LeftOut;  // a size that does not fit is never truncated
     const void* p = Sys().GlobalLock(h);
     if (p == nullptr)
-        return false;
+        return Read::LeftOut;
     AddFormat(p, static_cast<DWORD>(size), nFormat);
     Sys().GlobalUnlock(h);
-    return true;
+    return Read::Stored;
 }
 
 bool CClip::CaptureFromClipboard(HWND hWndOwner, int nOpenTries, DWORD* pdwSequence)
@@ -199,8 +224,13 @@ bool CClip::CaptureFromClipboard(HWND hWndOwner, int nOpenTries, DWORD* pdwSeque
     UINT f = NextStorableFormat(0);
     if (f == 0)
         return false;
-    for (; f != 0; f = NextStorableFormat(f))
-        CaptureFormat(f);
+    for (; f != 0; f = NextStorableFormat(f)) {
+        if (CaptureFormat(hWndOwner, f) == Read::ClipboardLost) {
+            // Closed under us: not ours to close, and no longer whole.
+            clipboard.Forget();
+            return false;
+        }
+    }
     // Read while the clipboard is still open: no other program can change it
     // in between, and formats rendered on request are counted in.
     if (pdwSequence != nullptr)
@@ -220,6 +250,19 @@ bool CClip::IsRemainderOf(const CClip& whole) const
         pWhole = pWhole->m_pNext;
     }
     return true;
+}
+
+bool CClip::HasSameRecords(const CClip& other) const
+{
+    const CClipFormat* pOther = other.m_pFirstFormat;
+    for (const CClipFormat* p = m_pFirstFormat; p != nullptr; p = p->m_pNext, pOther = pOther->m_pNext) {
+        // Bytes are compared only once formats and sizes agree.
+        if (pOther == nullptr || p->m_nFormat != pOther->m_nFormat || p->m_dwSize != pOther->m_dwSize ||
+            (p->m_pData == nullptr) != (pOther->m_pData == nullptr) ||
+            (p->m_pData != nullptr && std::memcmp(p->m_pData, pOther->m_pData, p->m_dwSize) != 0))
+            return false;
+    }
+    return pOther == nullptr;
 }
 
 bool CClip::RestoreToClipboard(HWND hWndOwner) const

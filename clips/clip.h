@@ -19,11 +19,15 @@ public:
     // Appends a record, lets it take part in classification and counts its
     // bytes.
     void AddFormat(const void* pData, DWORD dwSize, UINT nFormat);
+    // The same for bytes already written into a record's own pages (see
+    // CClipFormat::Adopt): no second copy.
+    void AdoptFormat(void* pPages, DWORD dwSize, UINT nFormat);
     void Classify(UINT nFormat);
     static bool IsSkippedFormat(UINT nFormat);
 
     // Fills this fresh clip from the clipboard. False when the clipboard could
-    // not be opened or held nothing storable. A clipboard that another program
+    // not be opened or held nothing storable, and when it was closed under
+    // the capture (by a nested call of ours): a clip is whole or not at all. A clipboard that another program
     // holds open is tried nOpenTries times in all, a few milliseconds apart.
     // pdwSequence receives the clipboard's sequence number as it was read.
     bool CaptureFromClipboard(HWND hWndOwner, int nOpenTries = 1, DWORD* pdwSequence = nullptr);
@@ -33,19 +37,32 @@ public:
     // the same format and bytes, in the same order: what is left of the other
     // clip's clipboard once formats were dropped from it.
     bool IsRemainderOf(const CClip& whole) const;
+    // True when both clips hold the same records one for one: formats, sizes
+    // and bytes, in the same order.
+    bool HasSameRecords(const CClip& other) const;
 
     int m_nKind;
     CString m_strName;
-    DWORD m_dwTotalSize;
+    // 64-bit although the name says DWORD: a clip of several records can
+    // hold more than 4 GiB, and its total must not wrap.
+    unsigned long long m_dwTotalSize;
     CClipFormat* m_pFirstFormat;
     bool m_bClassified;
 
 private:
-    bool CaptureFormat(UINT nFormat);
+    enum class Read { Stored, LeftOut, ClipboardLost };
+    Read CaptureFormat(HWND hWndOwner, UINT nFormat);
+    void AddRecord(CClipFormat* pRecord);
 
     // Last record of the chain, so appending does not walk the whole chain.
     CClipFormat* m_pLastFormat;
 };
+
+// True while the clipboard is open by a window of the calling thread: one of
+// our own operations is under way, and a change notice that arrives now has
+// come from inside it (a source rendering a format, a viewer passing a notice
+// on late).
+bool IsClipboardOpenHere();
 
 // The registered name of a format as classification reads it: at most 149
 // characters, empty for a format without one.

@@ -17,6 +17,16 @@ CClipFormat::CClipFormat(const void* pSrc, DWORD dwSize, UINT nFormat)
     std::memcpy(m_pData, pSrc, dwSize);
 }
 
+CClipFormat::CClipFormat(UINT nFormat, DWORD dwSize, void* pPages)
+    : m_pNext(nullptr), m_dwSize(pPages != nullptr ? dwSize : 0), m_nFormat(nFormat), m_pData(pPages)
+{
+}
+
+CClipFormat* CClipFormat::Adopt(void* pPages, DWORD dwSize, UINT nFormat)
+{
+    return new CClipFormat(nFormat, dwSize, pPages);
+}
+
 CClipFormat::~CClipFormat()
 {
     if (m_pData != nullptr)
@@ -35,9 +45,14 @@ CClipFormat::~CClipFormat()
 
 CClipFormat* CClipFormat::Append(const void* pSrc, DWORD dwSize, UINT nFormat)
 {
+    return Append(new CClipFormat(pSrc, dwSize, nFormat));
+}
+
+CClipFormat* CClipFormat::Append(CClipFormat* pRecord)
+{
     CClipFormat* pLast = this;
     while (pLast->m_pNext != nullptr)
         pLast = pLast->m_pNext;
-    pLast->m_pNext = new CClipFormat(pSrc, dwSize, nFormat);
-    return pLast->m_pNext;
+    pLast->m_pNext = pRecord;
+    return pRecord;
 }

@@ -1,12 +1,13 @@
 #include "dialogs/previewdlg.h"
 
-#include <vector>
+#include <cstring>
 
 #include "dialogs/dibpainter.h"
 #include "dialogs/dropfiles.h"
 #include "dialogs/textblock.h"
 #include "mainwnd/keeperdlg.h"
 #include "clips/clip.h"
+#include "fw/sysapi.h"
 #include "res/resource.h"
 #include "res/texts.h"
 
@@ -46,7 +47,7 @@ BOOL CPreviewDlg::OnInitDialog()
         m_edit.ShowWindow(SW_SHOW);
         // Another program wrote the block: it ends at its first NUL or at
         // the end of the record, whichever comes first.
-        const std::string_view text = TextBlockText(m_pData, m_dwSize);
+        const std::string_view text = EditableText(TextBlockText(m_pData, m_dwSize));
         m_text = CString(text.data(), static_cast<int>(text.size()));
         ShowText();
         break;
@@ -59,7 +60,8 @@ BOOL CPreviewDlg::OnInitDialog()
         m_edit.ShowWindow(SW_SHOW);
         // Read here rather than by the shell: the record is private memory,
         // not a drop handle, and its names are bounded by its size only.
-        const std::string text = DropFilesText(ReadDropFiles(m_pData, m_dwSize));
+        const std::string files = DropFilesText(ReadDropFiles(m_pData, m_dwSize));
+        const std::string_view text = EditableText(files);
         m_text = CString(text.data(), static_cast<int>(text.size()));
         ShowText();
         break;
@@ -126,14 +128,26 @@ void CKeeperDlg::OnRClickClipList(NMHDR*, LRESULT* pResult)
 
     // The main window still takes commands while the preview runs (the tray
     // menu, clipboard changes): the preview shows its own copy of the bytes,
-    // so a clip deleted meanwhile cannot pull them away from under it.
-    const auto* pBytes = static_cast<const BYTE*>(pFormat->m_pData);
-    const std::vector<BYTE> bytes(pBytes, pBytes + (pBytes != nullptr ? pFormat->m_dwSize : 0));
+    // so a clip deleted meanwhile cannot pull them away from under it. The
+    // copy is made like a clip's own; one that cannot be had is a preview
+    // that cannot show its format.
+    const DWORD dwSize = pFormat->m_pData != nullptr ? pFormat->m_dwSize : 0;
+    void* pCopy = dwSize != 0 ? Sys().VirtualAlloc(nullptr, dwSize, MEM_COMMIT, PAGE_READWRITE) : nullptr;
+    if (pCopy != nullptr)
+        std::memcpy(pCopy, pFormat->m_pData, dwSize);
+    struct Release {
+        void* p;
+        ~Release()
+        {
+            if (p != nullptr)
+                Sys().VirtualFree(p, 0, MEM_RELEASE);
+        }
+    } release{pCopy};
 
     CPreviewDlg dlg;
-    dlg.m_pData = pBytes != nullptr ? bytes.data() : nullptr;
-    dlg.m_dwSize = static_cast<DWORD>(bytes.size());
-    dlg.m_nFormat = pFormat->m_nFormat;
+    dlg.m_pData = static_cast<const BYTE*>(pCopy);
+    dlg.m_dwSize = pCopy != nullptr ? dwSize : 0;
+    dlg.m_nFormat = pCopy != nullptr || dwSize == 0 ? pFormat->m_nFormat : 0;
     dlg.DoModal();
     *pResult = 0;
 }

@@ -10,3 +10,12 @@
 // The text of nSize bytes at pData, as a view into them (empty for null
 // data). Its own line ends are kept.
 std::string_view TextBlockText(const std::uint8_t* pData, std::size_t nSize);
+
+// The most an edit control takes as one text, in bytes: what fits in the
+// control's (and our string's) signed 32-bit length. A longer text is shown
+// as far as that.
+constexpr std::size_t MAX_EDIT_TEXT = 0x7FFFFFFE;
+
+// The part of a text that an edit control can show: its first MAX_EDIT_TEXT
+// bytes.
+std::string_view EditableText(std::string_view text);

@@ -7,13 +7,14 @@ SysApi& Sys()
     static SysApi api = {
         ::OpenClipboard,      ::CloseClipboard,   ::EmptyClipboard,
         ::EnumClipboardFormats, ::GetClipboardData, ::SetClipboardData,
-        ::GetClipboardFormatNameA,
+        ::GetClipboardFormatNameA, ::GetOpenClipboardWindow,
         ::GlobalAlloc,        ::GlobalFree,       ::GlobalLock,
         ::GlobalUnlock,       ::GlobalSize,       ::VirtualAlloc,
         ::VirtualFree,        ::HeapAlloc,
         ::GetEnhMetaFileBits, ::SetEnhMetaFileBits,
         ::RegOpenKeyExA,      ::RegCreateKeyExA,  ::RegQueryValueExA,
         ::RegSetValueExA,     ::RegCloseKey,
+        ::GetTickCount,
         ::MessageBoxA,        ::ShellExecuteA,
         ::Shell_NotifyIconA,  ::TrackPopupMenuEx,
     };

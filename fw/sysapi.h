@@ -17,6 +17,7 @@ struct SysApi {
     HANDLE(WINAPI* GetClipboardData)(UINT);
     HANDLE(WINAPI* SetClipboardData)(UINT, HANDLE);
     int(WINAPI* GetClipboardFormatNameA)(UINT, LPSTR, int);
+    HWND(WINAPI* GetOpenClipboardWindow)();
 
     // Memory
     HGLOBAL(WINAPI* GlobalAlloc)(UINT, SIZE_T);
@@ -39,6 +40,9 @@ struct SysApi {
     LSTATUS(WINAPI* RegQueryValueExA)(HKEY, LPCSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD);
     LSTATUS(WINAPI* RegSetValueExA)(HKEY, LPCSTR, DWORD, DWORD, const BYTE*, DWORD);
     LSTATUS(WINAPI* RegCloseKey)(HKEY);
+
+    // Time, for rules that look at how close two events are.
+    DWORD(WINAPI* GetTickCount)();
 
     // User interface
     int(WINAPI* MessageBoxA)(HWND, LPCSTR, LPCSTR, UINT);

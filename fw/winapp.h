@@ -11,6 +11,9 @@
 
 class CWnd;
 
+// The framework's standard help command.
+#define ID_HELP 0xE146
+
 class CWinApp : public CCmdTarget {
 public:
     // Without a name, the application is named after its executable file,

@@ -259,7 +259,16 @@ BOOL CWnd::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
     const MSG saved = m_msgCur;
     m_msgCur = MSG{m_hWnd, message, wParam, lParam, 0, {}};
     ++fw::DispatchDepth();
-    const BOOL bHandled = OnWndMsg(message, wParam, lParam, pResult);
+    BOOL bHandled = FALSE;
+    // No exception may cross a window procedure: the system's frames between
+    // here and the message loop cannot unwind, and the program would end with
+    // everything it holds. A handler that throws has handled its message.
+    try {
+        bHandled = OnWndMsg(message, wParam, lParam, pResult);
+    } catch (...) {
+        *pResult = 0;
+        bHandled = TRUE;
+    }
     --fw::DispatchDepth();
     m_msgCur = saved;
     return bHandled;

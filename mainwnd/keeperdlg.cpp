@@ -40,7 +40,8 @@ UINT TaskbarCreatedMessage()
 CKeeperDlg::CKeeperDlg(CWnd* pParent)
     : CDialog(IDD_TROVELLE_DIALOG, pParent), m_hAccel(nullptr), m_pImageList(nullptr), m_hNextViewer(nullptr),
       m_nClipCount(0), m_bEditingLabel(false), m_bSkipNextCapture(false), m_bRestoring(false), m_nid{},
-      m_dwOwnWriteSequence(0), m_dwSeenSequence(0), m_pLastCapture(nullptr), m_hLastCaptureOwner(nullptr)
+      m_dwOwnWriteSequence(0), m_dwSeenSequence(0), m_pLastCapture(nullptr), m_hLastCaptureOwner(nullptr),
+      m_dwLastCaptureTick(0), m_bLastCaptureAutomatic(false), m_bDrawPending(false)
 {
     HINSTANCE hInst = AfxGetResourceHandle();
     m_hIcon = static_cast<HICON>(::LoadImageA(hInst, MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
@@ -65,6 +66,7 @@ BEGIN_MESSAGE_MAP(CKeeperDlg, CDialog)
     ON_WM_INITMENU()
     ON_WM_SIZE()
     ON_WM_DRAWCLIPBOARD()
+    ON_MESSAGE(WM_DRAWCLIPBOARDLATER, OnDrawClipboardLater)
     ON_WM_CHANGECBCHAIN()
     ON_WM_DESTROYCLIPBOARD()
     ON_COMMAND(ID_EDITION_COLLER, OnEditionColler)
@@ -248,6 +250,34 @@ BOOL CKeeperDlg::DestroyWindow()
 
 void CKeeperDlg::OnDrawClipboard()
 {
+    if (IsClipboardOpenHere()) {
+        // Sent from inside one of our own clipboard operations: by a source
+        // that renders a format for us, or a viewer ahead of us passing a
+        // notice on late. A capture now would open the clipboard again and
+        // close it under the operation, so it waits until that is over.
+        if (!m_bDrawPending)
+            m_bDrawPending = PostMessage(WM_DRAWCLIPBOARDLATER, 0, 0) != FALSE;
+    } else {
+        OnClipboardChange();
+    }
+
+    // Every change notice goes on down the chain, at once.
+    if (m_hNextViewer != nullptr)
+        ::SendMessageA(m_hNextViewer, WM_DRAWCLIPBOARD, 0, 0);
+}
+
+LRESULT CKeeperDlg::OnDrawClipboardLater(WPARAM, LPARAM)
+{
+    m_bDrawPending = false;
+    if (IsClipboardOpenHere())
+        m_bDrawPending = PostMessage(WM_DRAWCLIPBOARDLATER, 0, 0) != FALSE;
+    else
+        OnClipboardChange();
+    return 0;
+}
+
+void CKeeperDlg::OnClipboardChange()
+{
     const DWORD dwSequence = ::GetClipboardSequenceNumber();
     // The notice of a restore of ours that comes late, through a viewer ahead
     // of us, once the restore has named its clip in part 0.
@@ -279,10 +309,6 @@ void CKeeperDlg::OnDrawClipboard()
             StoreClipboard(true, true);
         }
     }
-
-    // Every change notice goes on down the chain.
-    if (m_hNextViewer != nullptr)
-        ::SendMessageA(m_hNextViewer, WM_DRAWCLIPBOARD, 0, 0);
 }
 
 // The clipboard we own, after a restore, is being emptied.
@@ -484,6 +510,16 @@ bool CKeeperDlg::IsLeftOverOfLastCapture(const CClip& clip, HWND hOwner) const
            clip.IsRemainderOf(*m_pLastCapture->pClip);
 }
 
+bool CKeeperDlg::IsRepeatOfLastCapture(const CClip& clip, HWND hOwner) const
+{
+    // Narrow on purpose: the same window, at once, the same bytes. A user
+    // who copies the same thing again later gets a clip for it.
+    constexpr DWORD kRepeatWindowMs = 250;
+    return m_pLastCapture != nullptr && m_bLastCaptureAutomatic && hOwner != nullptr &&
+           hOwner == m_hLastCaptureOwner && Sys().GetTickCount() - m_dwLastCaptureTick <= kRepeatWindowMs &&
+           clip.HasSameRecords(*m_pLastCapture->pClip);
+}
+
 void CKeeperDlg::StoreClipboard(bool bAutomatic, bool bAutoName)
 {
     // A program that holds the clipboard open for a moment as the notice
@@ -498,6 +534,12 @@ void CKeeperDlg::StoreClipboard(bool bAutomatic, bool bAutoName)
             m_pLastCapture = nullptr;
         return;
     }
+    if (bAutomatic && IsRepeatOfLastCapture(*pClip, hOwner)) {
+        // Seen: a third announcement is no new copy either.
+        delete pClip;
+        m_dwSeenSequence = dwSequence;
+        return;
+    }
     if (bAutomatic && IsLeftOverOfLastCapture(*pClip, hOwner)) {
         // A copy loses its owner once: the next change is a new copy.
         delete pClip;
@@ -507,6 +549,10 @@ void CKeeperDlg::StoreClipboard(bool bAutomatic, bool bAutoName)
     }
     if (pClip->m_strName.IsEmpty())
         pClip->m_strName = ClipKindLabel(CK_OTHER);
+    // Seen from now on, also while the naming dialog runs: a late notice of
+    // this change is no new copy.
+    if (static_cast<LONG>(dwSequence - m_dwSeenSequence) > 0)
+        m_dwSeenSequence = dwSequence;
 
     CNameDlg dlgName;
     CString strName;
@@ -554,6 +600,8 @@ void CKeeperDlg::StoreClipboard(bool bAutomatic, bool bAutoName)
         m_dwSeenSequence = dwSequence;
         m_pLastCapture = pNode;
         m_hLastCaptureOwner = hOwner;
+        m_dwLastCaptureTick = Sys().GetTickCount();
+        m_bLastCaptureAutomatic = bAutomatic;
     }
 
     SetStatusText(2, FormatTotalText(theKeeperApp.m_dwTotalBytes));

@@ -10,6 +10,9 @@
 
 // The notification-area icon's mouse messages.
 #define WM_TRAYNOTIFY (WM_USER + 1)
+// A change notice that came while the clipboard was open by us, handled once
+// it is closed again.
+#define WM_DRAWCLIPBOARDLATER (WM_APP + 1)
 
 class CKeeperDlg : public CDialog {
 public:
@@ -46,10 +49,15 @@ public:
     // change by another program.
     DWORD m_dwOwnWriteSequence;
     DWORD m_dwSeenSequence;
-    // The clip of the last capture while its clipboard is still current, and
-    // the window that owned that clipboard.
+    // The clip of the last capture while its clipboard is still current, the
+    // window that owned that clipboard, when it was taken (GetTickCount) and
+    // whether it was automatic.
     CClipList::Node* m_pLastCapture;
     HWND m_hLastCaptureOwner;
+    DWORD m_dwLastCaptureTick;
+    bool m_bLastCaptureAutomatic;
+    // A change notice waits for the clipboard to be closed.
+    bool m_bDrawPending;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -61,6 +69,7 @@ protected:
     void OnInitMenu(CMenu* pMenu);
     void OnSize(UINT nType, int cx, int cy);
     void OnDrawClipboard();
+    LRESULT OnDrawClipboardLater(WPARAM wParam, LPARAM lParam);
     void OnChangeCbChain(HWND hWndRemove, HWND hWndAfter);
     void OnDestroyClipboard();
     void OnEditionColler();
@@ -102,6 +111,11 @@ private:
     // out what only remains of the last capture once its source has gone.
     void StoreClipboard(bool bAutomatic, bool bAutoName);
     bool IsLeftOverOfLastCapture(const CClip& clip, HWND hOwner) const;
+    // The same copy announced a second time at once, as the X11 bridge of a
+    // Linux desktop does when a Linux program takes the clipboard back.
+    bool IsRepeatOfLastCapture(const CClip& clip, HWND hOwner) const;
+    // What a change notice does here, forwarding aside.
+    void OnClipboardChange();
     // The clip node an item stands for; null for an item that holds none.
     CClipList::Node* NodeOfItem(int nItem) const;
     // Puts the item's clip on the clipboard and names it in part 0.

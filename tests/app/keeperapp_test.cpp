@@ -188,3 +188,16 @@ TEST_F(Lifecycle, EveryClipIsDeletedWhenTheWindowCloses)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ApplicationMap, TheHelpCommandNoWindowTakesReachesTheApplication)
+{
+    CCmdTarget& app = theKeeperApp;
+    LRESULT r = -1;
+    EXPECT_TRUE(app.OnWndMsg(WM_COMMAND, MAKEWPARAM(ID_HELP, 0), 0, &r));
+    EXPECT_EQ(r, 0);
+    EXPECT_FALSE(app.OnWndMsg(WM_COMMAND, MAKEWPARAM(ID_HELP + 1, 0), 0, &r));
+}
+
+}  // namespace

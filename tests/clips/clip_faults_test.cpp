@@ -2,9 +2,13 @@
 // system-call table; everything around the failing call is the real code.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <memory>
+
 #include "clips/clip.h"
 #include "clips/clipkind.h"
 #include "tests/support/clipboard_fixture.h"
+#include "tests/support/heap_fault.h"
 
 namespace {
 
@@ -264,6 +268,76 @@ TEST_F(ClipFaults, ClipboardIsClosedOnEveryPath)
     empty.CaptureFromClipboard(keeper.hwnd());
     EXPECT_EQ(g_nOpens, 4);
     EXPECT_EQ(g_nCloses, 4);
+}
+
+// A nested call of ours that closes the clipboard while a capture reads it.
+HANDLE WINAPI ClosesUnderTheTarget(UINT f)
+{
+    HANDLE h = ::GetClipboardData(f);
+    if (f == g_nTarget)
+        ::CloseClipboard();
+    return h;
+}
+
+TEST_F(ClipFaults, AClipboardClosedUnderTheCaptureFailsItRatherThanKeepAPartClip)
+{
+    g_nTarget = other;
+    SysOverride<decltype(SysApi::GetClipboardData)> get(&SysApi::GetClipboardData, ClosesUnderTheTarget);
+    SysOverride<decltype(SysApi::CloseClipboard)> close(&SysApi::CloseClipboard, CountedClose);
+    auto clip = std::make_unique<CClip>();
+    EXPECT_FALSE(clip->CaptureFromClipboard(keeper.hwnd()));
+    EXPECT_EQ(g_nCloses, 0);  // no longer ours to close
+    EXPECT_EQ(GetOpenClipboardWindow(), nullptr);
+}
+
+TEST_F(ClipFaults, AMetafileIsKeptWithoutTheHeapAndWithoutPagesHasNoData)
+{
+    const HENHMETAFILE hEmf = MakeMetafile(400);
+    const Bytes bits = MetafileBits(hEmf);
+    ASSERT_GT(bits.size(), 4096u);
+    ASSERT_TRUE(OpenClipboard(source.hwnd()));
+    EmptyClipboard();
+    SetClipboardData(CF_TEXT, GlobalFromBytes(TextBytes("avant")));
+    SetClipboardData(CF_ENHMETAFILE, hEmf);
+    CloseClipboard();
+
+    {
+        // Its bytes go straight into the record: the heap is not asked.
+        HeapFault heap(bits.size());
+        CClip clip;
+        ASSERT_TRUE(clip.CaptureFromClipboard(keeper.hwnd()));
+        const CClipFormat* rec = Find(clip, CF_ENHMETAFILE);
+        ASSERT_NE(rec, nullptr);
+        ASSERT_EQ(rec->m_dwSize, bits.size());
+        EXPECT_EQ(std::memcmp(rec->m_pData, bits.data(), bits.size()), 0);
+        EXPECT_EQ(heap.Refused(), 0);
+    }
+    {
+        // Without pages the record holds no data, like any copy that fails.
+        g_nFailAt = static_cast<int>(bits.size());
+        SysOverride<decltype(SysApi::VirtualAlloc)> va(&SysApi::VirtualAlloc,
+                                                       [](LPVOID a, SIZE_T n, DWORD t, DWORD p) -> LPVOID {
+                                                           return n == static_cast<SIZE_T>(g_nFailAt)
+                                                                      ? nullptr
+                                                                      : ::VirtualAlloc(a, n, t, p);
+                                                       });
+        CClip clip;
+        ASSERT_TRUE(clip.CaptureFromClipboard(keeper.hwnd()));
+        const CClipFormat* rec = Find(clip, CF_ENHMETAFILE);
+        ASSERT_NE(rec, nullptr);
+        EXPECT_EQ(rec->m_pData, nullptr);
+        EXPECT_EQ(rec->m_dwSize, 0u);
+        EXPECT_NE(Find(clip, CF_TEXT), nullptr);
+    }
+}
+
+TEST_F(ClipFaults, AClipOfMoreThanFourGibibytesCountsThemAll)
+{
+    // Records announced without data still count their size.
+    CClip clip;
+    clip.AddFormat(nullptr, 0xC0000000u, CF_TEXT);
+    clip.AddFormat(nullptr, 0xC0000000u, CF_DIB);
+    EXPECT_EQ(clip.m_dwTotalSize, 0x180000000ull);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,7 @@
 #include "mainwnd/keeperdlg.h"
 #include "res/resource.h"
 #include "tests/support/clipboard_fixture.h"
+#include "tests/support/heap_fault.h"
 #include "tests/support/modal_driver.h"
 
 namespace {
@@ -433,6 +435,103 @@ TEST_F(Preview, BitmapsArePaintedAtTheTopLeftTheRightWayUp)
         theKeeperApp.DeleteAllClips();
         theKeeperApp.m_listClips.RemoveAll();
     }
+}
+
+TEST_F(Preview, TheFirstPreviewableRecordInTheChainDecidesBitmapBeforeText)
+{
+    const COLORREF R = RGB(255, 0, 0);
+    std::string caption = "?";
+    bool bEditVisible = true;
+    ModalScript script;
+    script.Then([&] {
+              AddClip({{CF_UNICODETEXT, PatternBytes(8, 1)}, {CF_DIB, Dib(2, {{R, R}}, false)},
+                       {CF_TEXT, TextBytes("pas ceci")}});
+              RightClick();
+          })
+        .Then([] {})
+        .Then([&] {
+            ASSERT_NE(Dialog(), nullptr);
+            caption = WindowText(Dialog());
+            bEditVisible = IsWindowVisible(Edit()) != FALSE;
+            PostMessageA(Dialog(), WM_CLOSE, 0, 0);
+        });
+    EXPECT_TRUE(RunMainWindow(script));
+    EXPECT_EQ(caption, "Aper\xe7u : Bitmap");
+    EXPECT_FALSE(bEditVisible);
+}
+
+TEST_F(Preview, ItsCopyOfTheBytesIsNotTakenFromTheHeapAndMayFailQuietly)
+{
+    // A picture of 96 KiB while the heap refuses anything from 64 KiB on:
+    // the preview still shows it.
+    std::vector<std::vector<COLORREF>> rows(128, std::vector<COLORREF>(256, RGB(0, 0, 255)));
+    const Bytes big = Dib(256, rows, false);
+    std::string caption = "?";
+    COLORREF corner = 0;
+    int nRefused = -1;
+    std::optional<HeapFault> heap;
+    ModalScript script;
+    script.Then([&] { AddClip({{CF_DIB, big}}); })
+        .Then([&] {
+            heap.emplace(64 * 1024);
+            RightClick();
+        })
+        .Then([] {})
+        .Then([&] {
+            // The fault ends once the preview has painted.
+            ASSERT_NE(Dialog(), nullptr);
+            caption = WindowText(Dialog());
+            SetWindowPos(Dialog(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+            RedrawWindow(Dialog(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+            HDC hDC = GetDC(Dialog());
+            corner = GetPixel(hDC, 1, 1) & 0xFFFFFF;
+            ReleaseDC(Dialog(), hDC);
+            nRefused = heap->Refused();
+            heap.reset();
+            PostMessageA(Dialog(), WM_CLOSE, 0, 0);
+        });
+    EXPECT_TRUE(RunMainWindow(script));
+    EXPECT_EQ(caption, "Aper\xe7u : Bitmap");
+    EXPECT_EQ(corner, RGB(0, 0, 255));
+    EXPECT_EQ(nRefused, 0);
+}
+
+// The copy of the bytes cannot be had: the preview says it cannot show them.
+LPVOID WINAPI NoPagesOf6000(LPVOID a, SIZE_T n, DWORD t, DWORD p)
+{
+    return n == 6000 ? nullptr : ::VirtualAlloc(a, n, t, p);
+}
+
+TEST_F(Preview, ACopyThatCannotBeHadShowsThatTheFormatCannotBeShown)
+{
+    Bytes text(6000, 'a');
+    std::string caption = "?";
+    bool bEditVisible = true;
+    int nInkMiddle = 0;
+    std::optional<SysOverride<decltype(SysApi::VirtualAlloc)>> noPages;
+    ModalScript script;
+    script.Then([&] { AddClip({{CF_TEXT, text}}); })
+        .Then([&] {
+            noPages.emplace(&SysApi::VirtualAlloc, NoPagesOf6000);
+            RightClick();
+        })
+        .Then([] {})
+        .Then([&] {
+            noPages.reset();
+            ASSERT_NE(Dialog(), nullptr);
+            caption = WindowText(Dialog());
+            bEditVisible = IsWindowVisible(Edit()) != FALSE;
+            SetWindowPos(Dialog(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+            RedrawWindow(Dialog(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+            RECT rc;
+            GetClientRect(Dialog(), &rc);
+            nInkMiddle = InkOnRow(Dialog(), rc.bottom / 2);
+            PostMessageA(Dialog(), WM_CLOSE, 0, 0);
+        });
+    EXPECT_TRUE(RunMainWindow(script));
+    EXPECT_EQ(caption, "Aper\xe7u du contenu");
+    EXPECT_FALSE(bEditVisible);
+    EXPECT_GT(nInkMiddle, 0) << "Unable to display format.";
 }
 
 using Grid = std::vector<std::vector<COLORREF>>;

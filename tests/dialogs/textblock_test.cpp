@@ -2,8 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <string>
 #include <vector>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -34,5 +41,43 @@ TEST(TextBlock, NoData)
     const std::uint8_t one = 'x';
     EXPECT_EQ(TextBlockText(&one, 0), "");
 }
+
+TEST(TextBlock, AnEditControlTakesAllButAGiganticText)
+{
+    EXPECT_EQ(EditableText("court"), "court");
+    EXPECT_EQ(EditableText(""), "");
+}
+
+#if defined(__linux__)
+// A text of more than 2 GiB without a NUL, made of one 64 MiB piece of memory
+// seen many times over, side by side: it costs 64 MiB, not 2 GiB.
+TEST(TextBlock, ATextOfMoreThanTwoGigabytesIsShownAsFarAsTheEditTakes)
+{
+    constexpr std::size_t kPiece = std::size_t{64} << 20;
+    constexpr std::size_t kPieces = 34;  // 2176 MiB
+    const int fd = memfd_create("text", 0);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(ftruncate(fd, kPiece), 0);
+    void* piece = mmap(nullptr, kPiece, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    ASSERT_NE(piece, MAP_FAILED);
+    std::memset(piece, 'a', kPiece);
+    munmap(piece, kPiece);
+    auto* base = static_cast<std::uint8_t*>(mmap(nullptr, kPiece * kPieces, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+    ASSERT_NE(base, MAP_FAILED);
+    for (std::size_t i = 0; i < kPieces; ++i)
+        ASSERT_NE(mmap(base + i * kPiece, kPiece, PROT_READ, MAP_SHARED | MAP_FIXED, fd, 0), MAP_FAILED);
+
+    const std::string_view text = TextBlockText(base, kPiece * kPieces);
+    EXPECT_EQ(text.size(), kPiece * kPieces);
+    const std::string_view shown = EditableText(text);
+    EXPECT_EQ(shown.size(), MAX_EDIT_TEXT);
+    EXPECT_EQ(static_cast<const void*>(shown.data()), static_cast<const void*>(base));
+    // What a string of the framework (signed 32-bit length) takes as it is.
+    EXPECT_GT(static_cast<int>(shown.size()), 0);
+
+    munmap(base, kPiece * kPieces);
+    close(fd);
+}
+#endif
 
 }  // namespace

@@ -2,6 +2,8 @@
 // subclassed controls, driven with SendMessage as the system would.
 #include <gtest/gtest.h>
 
+#include <new>
+
 #include "fw/tempmap.h"
 #include "tests/fw/fw_test_support.h"
 
@@ -80,6 +82,13 @@ protected:
         *pResult = m_beginEditResult;
     }
     LRESULT OnApp(WPARAM wParam, LPARAM lParam) { return static_cast<LRESULT>(wParam + lParam); }
+    LRESULT OnThrow(WPARAM wParam, LPARAM)
+    {
+        m_log.push_back("OnThrow");
+        if (wParam != 0)
+            throw std::bad_alloc();
+        throw 42;
+    }
     LRESULT OnCtlColorEdit(WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(m_hEditBrush); }
     DECLARE_MESSAGE_MAP()
 };
@@ -100,6 +109,7 @@ BEGIN_MESSAGE_MAP(CMapDlg, CDialog)
     ON_BN_CLICKED(IDC_FW_BUTTON, OnButton)
     ON_NOTIFY(LVN_BEGINLABELEDIT, IDC_FW_LIST, OnBeginLabelEdit)
     ON_MESSAGE(WM_APP + 1, OnApp)
+    ON_MESSAGE(WM_APP + 2, OnThrow)
     ON_MESSAGE(WM_CTLCOLOREDIT, OnCtlColorEdit)
 END_MESSAGE_MAP()
 
@@ -138,6 +148,17 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(CFilterEdit, CEdit)
+    ON_MESSAGE(WM_CHAR, OnChar)
+END_MESSAGE_MAP()
+
+// A control whose handler runs out of memory.
+class CThrowingEdit : public CEdit {
+protected:
+    LRESULT OnChar(WPARAM, LPARAM) { throw std::bad_alloc(); }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CThrowingEdit, CEdit)
     ON_MESSAGE(WM_CHAR, OnChar)
 END_MESSAGE_MAP()
 
@@ -260,6 +281,24 @@ TEST_F(MessageMap, UnhandledMessagesAndBaseHandlersGetTheDefaultProcessing)
     ProcessPendingMessages();
     EXPECT_EQ(dlg.m_log, (Log{"OnClose", "OnClose", "OnCancel"}));
     EXPECT_FALSE(dlg.IsWindowVisible());  // a modeless dialog is hidden by EndDialog
+}
+
+TEST_F(MessageMap, NoExceptionCrossesAWindowProcedure)
+{
+    // Sent and posted alike, through the dialog procedure: the handler's
+    // exception ends there, and the window goes on as before.
+    EXPECT_EQ(dlg.SendMessage(WM_APP + 2, 1, 0), 0);
+    EXPECT_EQ(dlg.SendMessage(WM_APP + 2, 0, 0), 0);
+    dlg.PostMessage(WM_APP + 2, 1, 0);
+    ProcessPendingMessages();
+    EXPECT_EQ(dlg.m_log, (Log{"OnThrow", "OnThrow", "OnThrow"}));
+    EXPECT_EQ(dlg.SendMessage(WM_APP + 1, 2, 3), 5);
+
+    // And through the procedure of a subclassed control.
+    CThrowingEdit edit;
+    ASSERT_TRUE(edit.SubclassDlgItem(IDC_FW_EDIT, &dlg));
+    EXPECT_EQ(edit.SendMessage(WM_CHAR, 'a', 1), 0);
+    EXPECT_TRUE(IsWindow(edit.m_hWnd));
 }
 
 TEST_F(MessageMap, SubclassedControlsHaveMapsOfTheirOwn)

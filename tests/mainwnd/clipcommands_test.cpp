@@ -27,22 +27,10 @@ namespace {
 
 const std::string kOnClipboard = "Dans le presse-papier : ";
 
-LVITEMA ItemOf(HWND hList, int i)
+unsigned long long SizeOf(HWND hList, int i)
 {
-    LVITEMA item = {};
-    item.mask = LVIF_PARAM | LVIF_IMAGE;
-    item.iItem = i;
-    SendMessageA(hList, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    return item;
+    return ClipOf(hList, i) != nullptr ? ClipOf(hList, i)->m_dwTotalSize : 0;
 }
-
-CClip* ClipOf(HWND hList, int i)
-{
-    auto* pNode = reinterpret_cast<CClipList::Node*>(ItemOf(hList, i).lParam);
-    return pNode != nullptr ? pNode->pClip : nullptr;
-}
-
-DWORD SizeOf(HWND hList, int i) { return ClipOf(hList, i) != nullptr ? ClipOf(hList, i)->m_dwTotalSize : 0; }
 
 std::string TotalText(unsigned long long n) { return FormatTotalText(n).GetString(); }
 

@@ -5,13 +5,32 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include "app/keeperapp.h"
+#include "clips/clip.h"
 #include "mainwnd/keeperdlg.h"
 #include "res/resource.h"
 #include "tests/support/clipboard_fixture.h"
 #include "tests/support/modal_driver.h"
+
+// Item i of a list view: its image and its data.
+inline LVITEMA ItemOf(HWND hList, int i)
+{
+    LVITEMA item = {};
+    item.mask = LVIF_PARAM | LVIF_IMAGE;
+    item.iItem = i;
+    SendMessageA(hList, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    return item;
+}
+
+// The clip that item i of the clip list stands for.
+inline CClip* ClipOf(HWND hList, int i)
+{
+    auto* pNode = reinterpret_cast<CClipList::Node*>(ItemOf(hList, i).lParam);
+    return pNode != nullptr ? pNode->pClip : nullptr;
+}
 
 class KeeperWindowTest : public ::testing::Test {
 protected:

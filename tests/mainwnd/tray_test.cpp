@@ -160,7 +160,9 @@ void ExpectIconRecord(const NotifyCall& call, DWORD dwMessage, HWND hWnd)
     EXPECT_EQ(call.nid.uID, 1u);
     EXPECT_EQ(call.nid.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
     EXPECT_EQ(call.nid.uCallbackMessage, static_cast<UINT>(WM_USER + 1));
-    EXPECT_NE(call.nid.hIcon, nullptr);
+    // Icon 147, the program's small icon: the shared handle of its resource.
+    EXPECT_EQ(call.nid.hIcon, LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_SMALL)));
+    EXPECT_NE(call.nid.hIcon, LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME)));
     EXPECT_STREQ(call.nid.szTip, "Trovelle");
 }
 

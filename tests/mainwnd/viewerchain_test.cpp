@@ -19,6 +19,8 @@
 #include "tests/support/controls.h"
 #include "tests/mainwnd/keeperwindow_fixture.h"
 #include "tests/support/modal_driver.h"
+#include "tests/support/clipsource.h"
+#include "tests/support/process.h"
 
 namespace {
 
@@ -287,6 +289,173 @@ TEST_F(ViewerChain, WhatRemainsOfACopyWhenItsSourceCloses)
         })
         .Then([&] { EXPECT_EQ(Clips(), 2); });
     EXPECT_TRUE(RunMainWindow(script));
+}
+
+// The source program in a process of its own that sends the main window a
+// change notice while it renders its delayed format for a capture.
+class NestedSource {
+public:
+    explicit NestedSource(HWND hMain)
+        : m_process("\"" + WindowsPath(TROVELLE_CLIPSOURCE) + "\" nested " +
+                    std::to_string(reinterpret_cast<ULONG_PTR>(hMain)) + " " + m_ready.name() + " " +
+                    m_quit.name())
+    {
+    }
+    // Its formats are on the clipboard.
+    bool WaitOffered() { return m_process.Started() && AnswerSentMessagesUntil([&] { return m_ready.IsSet(); }); }
+    // Ends it; the number of times it was asked to render, or -1.
+    int Finish()
+    {
+        SetEvent(m_quit.handle());
+        if (!AnswerSentMessagesUntil([&] { return m_process.HasEnded(); }))
+            return -1;
+        return static_cast<int>(m_process.ExitCode());
+    }
+    // What a reader should find after a restore of the whole copy.
+    static std::vector<ReadFormat> Offered()
+    {
+        return {{RegisterFormat(nested::kFirstFormat), true, nested::Bytes(0)},
+                {RegisterFormat(nested::kDelayedFormat), true, nested::Bytes(1)},
+                {RegisterFormat(nested::kLastFormat), true, nested::Bytes(2)}};
+    }
+
+private:
+    NamedEvent m_ready, m_quit;
+    ChildProcess m_process;
+};
+
+// The automatic capture (the system's notice of the copy) or the user's own
+// Coller asks the source for its delayed format; the notice the source sends
+// meanwhile waits until the capture has ended, and the copy stays one whole
+// clip.
+class NoticeDuringACapture : public ViewerChain {
+protected:
+    void Run(bool bByColler);
+};
+
+TEST_F(NoticeDuringACapture, OfTheAutomaticCaptureWaitsAndTheCopyStaysWhole) { Run(false); }
+
+TEST_F(NoticeDuringACapture, OfCollerWaitsAndTheCopyStaysWhole) { Run(true); }
+
+void NoticeDuringACapture::Run(bool bByColler)
+{
+    theKeeperApp.m_bAutoPaste = bByColler ? 0 : 1;
+    std::unique_ptr<NestedSource> nested;
+    ModalScript script;
+    script
+        .Then([&] {
+            nested = std::make_unique<NestedSource>(Wnd());
+            ASSERT_TRUE(nested->WaitOffered());
+            if (bByColler) {
+                // Auto Paste on from here, without the skip of the command.
+                ASSERT_TRUE(AnswerSentMessagesUntil([&] { return GetClipboardOwner() != nullptr; }));
+                theKeeperApp.m_bAutoPaste = 1;
+                theKeeperApp.m_bAutoName = 1;
+                Command(ID_EDITION_COLLER);
+            } else {
+                ASSERT_TRUE(AnswerSentMessagesUntil([&] { return Clips() >= 1; }));
+            }
+        })
+        .Then([&] {
+            // The waiting notice has been handled by now: the same change.
+            EXPECT_FALSE(dlg.m_bDrawPending);
+            ASSERT_EQ(Clips(), 1);
+            const CClip* pClip = ClipOf(List(), 0);
+            ASSERT_NE(pClip, nullptr);
+            EXPECT_EQ(pClip->m_dwTotalSize, nested::Bytes(0).size() + nested::Bytes(1).size() + nested::Bytes(2).size());
+            Select(List(), {0});
+            Command(ID_EDITION_COPIER);
+            EXPECT_EQ(ReadClipboard(reader.hwnd()), NestedSource::Offered());
+            EXPECT_EQ(Clips(), 1);
+            EXPECT_EQ(nested->Finish(), 1);
+        });
+    EXPECT_TRUE(RunMainWindow(script));
+}
+
+TEST_F(ViewerChain, TheSameChangeNoticedWhileTheNamingDialogIsOpenIsNoSecondClip)
+{
+    ASSERT_TRUE(source.Offer({{CF_TEXT, TextBytes("une seule fois")}}));
+    ModalScript script;
+    script.Then([&] {
+              theKeeperApp.m_bAutoPaste = 1;  // Auto Name off: Coller asks for a name
+              PostMessageA(Wnd(), WM_COMMAND, ID_EDITION_COLLER, 0);
+          })
+        .Then([&] {
+            ASSERT_NE(FindWindowA("#32770", "Ajouter"), nullptr);
+            // A viewer ahead of us passes the notice of that copy on late.
+            SendMessageA(Wnd(), WM_DRAWCLIPBOARD, 0, 0);
+            EXPECT_EQ(Clips(), 0);
+            PostMessageA(FindWindowA("#32770", "Ajouter"), WM_COMMAND, IDOK, 0);
+        })
+        .Then([&] { EXPECT_EQ(Clips(), 1); });
+    EXPECT_TRUE(RunMainWindow(script));
+}
+
+// The clock of the rules that look at how close two captures are.
+DWORD g_dwNow = 1000;
+DWORD WINAPI FakeTickCount() { return g_dwNow; }
+
+TEST_F(ViewerChain, OneCopyAnnouncedTwiceAtOnceByTheSameWindowIsOneClip)
+{
+    // As Wine's X11 bridge announces a copy made in a Linux program: two
+    // notices, two sequence numbers, the same owner and the same bytes.
+    theKeeperApp.m_bAutoPaste = 1;
+    SysOverride<decltype(SysApi::GetTickCount)> clock{&SysApi::GetTickCount, FakeTickCount};
+    const UINT cfHtml = RegisterFormat("HTML Format");
+    const std::vector<SourceFormat> copy = {{CF_TEXT, TextBytes("depuis Linux")}, {cfHtml, PatternBytes(300, 9)}};
+    std::vector<SourceFormat> changed = copy;
+    changed[1].bytes[299] ^= 1;
+    TestWindow other{"Autre source"};
+    ModalScript script;
+    script
+        .Then([&] {
+            g_dwNow = 1000;
+            ASSERT_TRUE(source.Offer(copy));
+            g_dwNow += 3;
+            ASSERT_TRUE(source.Offer(copy));
+            EXPECT_EQ(Clips(), 1);
+            // One byte more or less is another copy.
+            g_dwNow += 3;
+            ASSERT_TRUE(source.Offer(changed));
+            EXPECT_EQ(Clips(), 2);
+            // So is the same copy by another window,
+            g_dwNow += 3;
+            ASSERT_TRUE(other.Offer(changed));
+            EXPECT_EQ(Clips(), 3);
+            // and the same copy a moment later: the user copied it again.
+            g_dwNow += 251;
+            ASSERT_TRUE(other.Offer(changed));
+            EXPECT_EQ(Clips(), 4);
+            // The user's own Coller is never held back.
+            theKeeperApp.m_bAutoName = 1;
+            Command(ID_EDITION_COLLER);
+            EXPECT_EQ(Clips(), 5);
+        });
+    EXPECT_TRUE(RunMainWindow(script));
+}
+
+TEST_F(ViewerChain, TheClipboardWeOwnBeingEmptiedClearsPartZero)
+{
+    theKeeperApp.m_bAutoName = 1;
+    std::string before, during;
+    ModalScript script;
+    script.Then([&] {
+        ASSERT_TRUE(source.Offer({{CF_TEXT, TextBytes("la mienne")}}));
+        Command(ID_EDITION_COLLER);
+        ASSERT_EQ(Clips(), 1);
+        Select(List(), {0});
+        Command(ID_EDITION_COPIER);
+        before = StatusText(Status(), 0);
+        // Another program takes the clipboard: we are told that ours is
+        // emptied before its copy is announced.
+        ASSERT_TRUE(OpenClipboard(reader.hwnd()));
+        EmptyClipboard();
+        during = StatusText(Status(), 0);
+        CloseClipboard();
+    });
+    EXPECT_TRUE(RunMainWindow(script));
+    EXPECT_EQ(before, "Dans le presse-papier : Source de la chaine");
+    EXPECT_EQ(during, "");
 }
 
 // Fails OpenClipboard for the main window a given number of times, as when

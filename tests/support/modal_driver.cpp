@@ -49,6 +49,19 @@ bool ModalScript::Run(const std::function<void()>& runModal, const std::function
     return !m_bWatchdogFired && m_nNext == m_steps.size();
 }
 
+bool AnswerSentMessagesUntil(const std::function<bool()>& done, DWORD dwTimeoutMs)
+{
+    const DWORD dwStart = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - dwStart > dwTimeoutMs)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_SENDMESSAGE);
+        MSG msg;
+        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    return true;
+}
+
 void PumpMessages()
 {
     MSG msg;

@@ -38,6 +38,11 @@ private:
 // screenshot folder, as <name>.bmp; scripts/test turns them into PNG files.
 bool SaveWindowPicture(HWND hWnd, const std::string& name);
 
+// Inside a step: lets this thread answer what other threads and processes
+// send it (never its posted messages, the script's ticks among them) until
+// done() holds or the time is up; false if it never held.
+bool AnswerSentMessagesUntil(const std::function<bool()>& done, DWORD dwTimeoutMs = 10000);
+
 // Processes the messages waiting on this thread. A script's tick is not among
 // them: the next step waits for a modal loop, never runs inside a step.
 void PumpMessages();
