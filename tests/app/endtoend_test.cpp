@@ -1,22 +1,26 @@
-// trovelle.exe as a user runs it, in its own process under Wine, with Auto
-// Paste and the notification-area icon set in the registry beforehand. This
-// test is another program: it sits ahead of the keeper in the clipboard
-// viewer chain, makes a thousand clipboard changes, each time waiting until
-// the keeper has seen it, has clips put back, and quits the keeper from its
-// notification-area menu.
+// trovelle.exe as a user runs it, in its own process under Wine, with its
+// options set in the registry beforehand. This test is another program: it
+// sits ahead of the keeper in the clipboard viewer chain and makes clipboard
+// changes, itself or through source programs of their own, has clips put
+// back, and quits the keeper as a user would.
 #include <windows.h>
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <map>
+#include <set>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "res/resource.h"
 #include "tests/support/clipboard_fixture.h"
+#include "tests/support/clipsource.h"
 #include "tests/support/modal_driver.h"
+#include "tests/support/process.h"
 
 namespace {
 
@@ -25,14 +29,7 @@ const char* const kOptionNames[] = {"Auto Name", "Task Icon", "Hide", "Auto Past
 constexpr UINT kTrayNotify = WM_USER + 1;
 constexpr int kChanges = 1000;
 
-std::string ProgramPath()
-{
-    std::string path = "Z:" TROVELLE_EXE;
-    for (char& c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
-}
+std::string ProgramPath() { return WindowsPath(TROVELLE_EXE); }
 
 bool WriteOption(const char* pszName, DWORD dwValue)
 {
@@ -99,10 +96,12 @@ HWND FindProcessWindow(DWORD dwProcessId, const char* pszClass)
 }
 
 // The test program's own viewer, first in the chain: it passes every notice
-// on to the keeper and keeps its link right when the keeper leaves.
+// on to the keeper and keeps its link right when the keeper leaves. A late
+// head passes some notices on at once, some only later from its message
+// loop, and some both ways, as careless viewers do.
 class ChainHead {
 public:
-    ChainHead()
+    explicit ChainHead(bool bLate = false) : m_bLate(bLate)
     {
         WNDCLASSA wc = {};
         wc.lpfnWndProc = Proc;
@@ -121,14 +120,30 @@ public:
         s_pSelf = nullptr;
     }
     HWND next() const { return m_hNext; }
+    int Notices() const { return m_nNotices; }
+    int PassedLate() const { return m_nPassedLate; }
 
 private:
+    static constexpr UINT kPassLater = WM_APP + 7;
+    void PassOn() const
+    {
+        if (m_hNext != nullptr)
+            SendMessageA(m_hNext, WM_DRAWCLIPBOARD, 0, 0);
+    }
     static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam)
     {
         ChainHead* self = s_pSelf;
         if (self != nullptr && msg == WM_DRAWCLIPBOARD) {
-            if (self->m_hNext != nullptr)
-                SendMessageA(self->m_hNext, msg, wParam, lParam);
+            const int n = self->m_nNotices++;
+            if (!self->m_bLate || n % 3 != 1)
+                self->PassOn();
+            if (self->m_bLate && n % 3 != 0)
+                PostMessageA(h, kPassLater, 0, 0);
+            return 0;
+        }
+        if (self != nullptr && msg == kPassLater) {
+            ++self->m_nPassedLate;
+            self->PassOn();
             return 0;
         }
         if (self != nullptr && msg == WM_CHANGECBCHAIN) {
@@ -141,6 +156,8 @@ private:
         return DefWindowProcA(h, msg, wParam, lParam);
     }
     HWND m_hWnd = nullptr, m_hNext = nullptr;
+    bool m_bLate;
+    int m_nNotices = 0, m_nPassedLate = 0;
     static ChainHead* s_pSelf;
 };
 ChainHead* ChainHead::s_pSelf = nullptr;
@@ -160,25 +177,11 @@ TEST(EndToEnd, AThousandChangesAreEachCapturedOnceAndTheMenuQuits)
     ASSERT_TRUE(WriteOption("Auto Name", 0) && WriteOption("Task Icon", 1) && WriteOption("Hide", 0) &&
                 WriteOption("Auto Paste", 1));
 
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    std::string cmd = "\"" + ProgramPath() + "\"";
-    ASSERT_TRUE(CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        << cmd << " error " << GetLastError();
-    struct Closer {
-        PROCESS_INFORMATION& pi;
-        ~Closer()
-        {
-            if (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT)
-                TerminateProcess(pi.hProcess, 99);
-            CloseHandle(pi.hThread);
-            CloseHandle(pi.hProcess);
-        }
-    } closer{pi};
+    ChildProcess keeper("\"" + ProgramPath() + "\"");
+    ASSERT_TRUE(keeper.Started()) << ProgramPath() << " error " << GetLastError();
 
     HWND hMain = nullptr;
-    ASSERT_TRUE(PumpUntil([&] { return (hMain = FindProcessWindow(pi.dwProcessId, "#32770")) != nullptr; }));
+    ASSERT_TRUE(PumpUntil([&] { return (hMain = FindProcessWindow(keeper.Id(), "#32770")) != nullptr; }));
     const HWND hList = FindWindowExA(hMain, nullptr, WC_LISTVIEWA, nullptr);
     ASSERT_NE(hList, nullptr);
     auto clips = [&] { return static_cast<int>(SendMessageA(hList, LVM_GETITEMCOUNT, 0, 0)); };
@@ -236,21 +239,202 @@ TEST(EndToEnd, AThousandChangesAreEachCapturedOnceAndTheMenuQuits)
     // it, its mnemonic picks "Quitter".
     PostMessageA(hMain, kTrayNotify, 1, WM_RBUTTONDOWN);
     HWND hMenu = nullptr;
-    ASSERT_TRUE(PumpUntil([&] { return (hMenu = FindProcessWindow(pi.dwProcessId, "#32768")) != nullptr; }));
+    ASSERT_TRUE(PumpUntil([&] { return (hMenu = FindProcessWindow(keeper.Id(), "#32768")) != nullptr; }));
     const DWORD dwShown = GetTickCount();
     PumpUntil([&] { return GetTickCount() - dwShown > 200; });
     SaveWindowPicture(GetDesktopWindow(), "tray_menu");
     PostMessageA(hMenu, WM_CHAR, 'q', 0);
-    ASSERT_TRUE(PumpUntil([&] { return WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0; }));
-    DWORD dwExit = 1;
-    GetExitCodeProcess(pi.hProcess, &dwExit);
-    EXPECT_EQ(dwExit, 0u);
+    ASSERT_TRUE(PumpUntil([&] { return keeper.HasEnded(); }));
+    EXPECT_EQ(keeper.ExitCode(), 0u);
     EXPECT_EQ(head.next(), nullptr);  // it left the chain
 
     // The options it was started with, written back at exit.
     const DWORD expected[] = {0, 1, 0, 1};
     for (int k = 0; k < 4; ++k)
         EXPECT_EQ(ReadOption(kOptionNames[k]), expected[k]) << kOptionNames[k];
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Bramwick Software");
+}
+
+// The keeper's list seen from this process: its messages that take a
+// pointer need one into the keeper's own memory.
+class RemoteList {
+public:
+    RemoteList(HANDLE hProcess, HWND hList) : m_hProcess(hProcess), m_hList(hList)
+    {
+        m_pRemote = VirtualAllocEx(hProcess, nullptr, sizeof(LVITEMA), MEM_COMMIT, PAGE_READWRITE);
+    }
+    ~RemoteList()
+    {
+        if (m_pRemote != nullptr)
+            VirtualFreeEx(m_hProcess, m_pRemote, 0, MEM_RELEASE);
+    }
+    RemoteList(const RemoteList&) = delete;
+    RemoteList& operator=(const RemoteList&) = delete;
+
+    int Count() const { return static_cast<int>(SendMessageA(m_hList, LVM_GETITEMCOUNT, 0, 0)); }
+    // Item i alone is selected.
+    bool SelectOnly(int i) const { return SetState(-1, 0) && SetState(i, LVIS_SELECTED | LVIS_FOCUSED); }
+
+private:
+    bool SetState(int i, UINT nState) const
+    {
+        LVITEMA item{};
+        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        item.state = nState;
+        return m_pRemote != nullptr && WriteProcessMemory(m_hProcess, m_pRemote, &item, sizeof item, nullptr) &&
+               SendMessageA(m_hList, LVM_SETITEMSTATE, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(m_pRemote));
+    }
+    HANDLE m_hProcess;
+    HWND m_hList;
+    void* m_pRemote = nullptr;
+};
+
+// Whether a clip of change k, put back and read, is what its source offered
+// the keeper, which read it with `requests` render requests to that source.
+bool IsWholeClipOfChange(int k, int requests, const std::vector<ReadFormat>& got)
+{
+    const std::vector<ReadFormat> always = {{RegisterFormat(storm::kTagFormat), true, storm::Tag(k)},
+                                            {RegisterFormat(storm::kDataFormat), true, storm::Data(k)}};
+    if (got.size() < always.size() || !std::equal(always.begin(), always.end(), got.begin()))
+        return false;
+    const std::vector<ReadFormat> rest(got.begin() + 2, got.end());
+    const UINT cfDelayed = RegisterFormat(storm::kDelayedFormat);
+    const ReadFormat announced{cfDelayed, false, {}};
+    // A promised format is in the clip when the keeper asked for it while
+    // its source was there to answer: with the bytes rendered, or announced
+    // without data when the source refused.
+    if (requests > 0 && storm::DelayedOf(k) == storm::Delayed::Rendered)
+        return rest == std::vector<ReadFormat>{{cfDelayed, true, storm::DelayedData(k)}};
+    if (requests > 0)
+        return storm::DelayedOf(k) == storm::Delayed::Refused && rest == std::vector<ReadFormat>{announced};
+    // Unasked, it is there only while its source was going: still announced,
+    // with no window left to render it. Once the source has gone, the system
+    // has dropped it.
+    if (storm::DelayedOf(k) != storm::Delayed::None && storm::DestroyedAfter(k) && rest.size() == 1)
+        return rest[0] == announced;
+    return rest.empty();
+}
+
+std::map<int, int> ReadRequests(const std::string& path)
+{
+    std::map<int, int> requests;
+    if (FILE* f = std::fopen(path.c_str(), "r")) {
+        int k = 0, n = 0;
+        while (std::fscanf(f, "%d %d", &k, &n) == 2)
+            requests[k] += n;
+        std::fclose(f);
+    }
+    return requests;
+}
+
+// Two source programs copy in turn as fast as the clipboard lets them, a
+// third of the changes with a promised format (rendered or refused), some
+// sources destroyed right after their copy, and this program ahead of the
+// keeper passes each notice on at once, late, or both.
+//
+// Which changes the keeper could see: a change is seen when the keeper read
+// the clipboard while it held that change. Its clips say which ones it kept;
+// the sources say, through the render requests for their promised formats,
+// which changes it read. A change the next one replaced before the keeper
+// came to it was never on the clipboard for it to read. So the clips must be
+// exactly the changes the keeper read: no change twice, none read and lost,
+// every clip whole.
+TEST(EndToEnd, AStormOfChangesFromTwoSourcesGivesOneWholeClipPerChangeItSaw)
+{
+    constexpr int kStorm = 2100;
+    TestWindow reader{"Lecteur"};
+    ASSERT_TRUE(EmptyTheClipboard(reader.hwnd()));
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Bramwick Software");
+    ASSERT_TRUE(WriteOption("Auto Name", 0) && WriteOption("Task Icon", 0) && WriteOption("Hide", 0) &&
+                WriteOption("Auto Paste", 1));
+
+    ChildProcess keeper("\"" + ProgramPath() + "\"");
+    ASSERT_TRUE(keeper.Started());
+    HWND hMain = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (hMain = FindProcessWindow(keeper.Id(), "#32770")) != nullptr; }));
+    const RemoteList list(keeper.Handle(), FindWindowExA(hMain, nullptr, WC_LISTVIEWA, nullptr));
+    ChainHead head(true);
+    ASSERT_EQ(head.next(), hMain);
+
+    NamedEvent turn[2], finished[2], quit;
+    char szTemp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, szTemp);
+    std::string logs[2];
+    std::unique_ptr<ChildProcess> sources[2];
+    const DWORD dwStart = GetTickCount();
+    for (int i = 0; i < 2; ++i) {
+        logs[i] = std::string(szTemp) + "trovelle-storm-" + turn[i].name() + ".log";
+        DeleteFileA(logs[i].c_str());
+        sources[i] = std::make_unique<ChildProcess>(
+            "\"" + WindowsPath(TROVELLE_CLIPSOURCE) + "\" storm " + std::to_string(i) + " " +
+            std::to_string(kStorm) + " " + turn[i].name() + " " + turn[1 - i].name() + " " + finished[i].name() +
+            " " + quit.name() + " \"" + logs[i] + "\"");
+        ASSERT_TRUE(sources[i]->Started());
+    }
+    SetEvent(turn[0].handle());
+    ASSERT_TRUE(PumpUntil([&] { return finished[0].IsSet() && finished[1].IsSet(); }, 600000));
+    const DWORD dwStormMs = GetTickCount() - dwStart;
+    // The last notices are taken in once the count holds still for a while.
+    for (int n = -1; n != list.Count();) {
+        n = list.Count();
+        const DWORD dwWait = GetTickCount();
+        PumpUntil([&] { return GetTickCount() - dwWait > 1000; });
+    }
+    SetEvent(quit.handle());
+    ASSERT_TRUE(PumpUntil([&] { return sources[0]->HasEnded() && sources[1]->HasEnded(); }));
+    EXPECT_EQ(sources[0]->ExitCode(), static_cast<DWORD>((kStorm + 1) / 2));
+    EXPECT_EQ(sources[1]->ExitCode(), static_cast<DWORD>(kStorm / 2));
+    std::map<int, int> requests = ReadRequests(logs[0]);
+    for (const auto& [k, n] : ReadRequests(logs[1]))
+        requests[k] += n;
+
+    // Every clip put back and read as another program would.
+    const int nClips = list.Count();
+    std::set<int> kept;
+    int nLast = -1, nWithPromised = 0, nMismatches = 0;
+    for (int i = 0; i < nClips; ++i) {
+        ASSERT_TRUE(list.SelectOnly(i)) << "clip " << i;
+        const DWORD dwBefore = GetClipboardSequenceNumber();
+        PostMessageA(hMain, WM_COMMAND, MAKEWPARAM(ID_EDITION_COPIER, 0), 0);
+        ASSERT_TRUE(PumpUntil([&] {
+            return GetClipboardSequenceNumber() != dwBefore && GetClipboardOwner() == hMain &&
+                   GetOpenClipboardWindow() == nullptr;
+        })) << "clip " << i;
+        const std::vector<ReadFormat> got = ReadClipboard(reader.hwnd());
+        ASSERT_FALSE(got.empty()) << "clip " << i;
+        const int k = storm::TagNumber(got[0].bytes);
+        ASSERT_GE(k, 0) << "clip " << i;
+        EXPECT_TRUE(kept.insert(k).second) << "change " << k << " kept twice";
+        EXPECT_GT(k, nLast) << "clips in the order of the changes";
+        nLast = k;
+        const auto it = requests.find(k);
+        const int nRequests = it != requests.end() ? it->second : 0;
+        nWithPromised += got.size() > 2 ? 1 : 0;
+        if (!IsWholeClipOfChange(k, nRequests, got) && ++nMismatches <= 5)
+            ADD_FAILURE() << "clip " << i << " of change " << k << " is not what its source offered: "
+                          << ::testing::PrintToString(got) << ", " << nRequests << " render requests"
+                          << (storm::DestroyedAfter(k) ? ", its source destroyed" : "");
+    }
+    EXPECT_EQ(nMismatches, 0);
+    EXPECT_EQ(list.Count(), nClips) << "putting clips back made none";
+
+    std::set<int> seen = kept;
+    for (const auto& [k, n] : requests)
+        if (n > 0)
+            seen.insert(k);
+    EXPECT_EQ(static_cast<std::size_t>(nClips), seen.size()) << "changes read but not kept";
+    EXPECT_EQ(nLast, kStorm - 1) << "the last change stays on the clipboard to be seen";
+    std::printf("[ STORM    ] %d changes in %lu ms; %d clips, %zu changes seen, %d replaced before the keeper "
+                "came to them; %d clips with a promised format, %zu changes asked to render; %d notices passed "
+                "on late of %d\n",
+                kStorm, static_cast<unsigned long>(dwStormMs), nClips, seen.size(), kStorm - nClips, nWithPromised,
+                requests.size(), head.PassedLate(), head.Notices());
+
+    PostMessageA(hMain, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return keeper.HasEnded(); }));
+    EXPECT_EQ(keeper.ExitCode(), 0u);
+    for (const std::string& log : logs)
+        DeleteFileA(log.c_str());
     RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Bramwick Software");
 }
 

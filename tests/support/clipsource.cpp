@@ -136,7 +136,7 @@ bool MakeChange(HWND hWnd, int k)
     return true;
 }
 
-int Storm(int nFirst, int nCount, HANDLE hMine, HANDLE hOther, HANDLE hQuit, const char* pszLog)
+int Storm(int nFirst, int nCount, HANDLE hMine, HANDLE hOther, HANDLE hFinished, HANDLE hQuit, const char* pszLog)
 {
     g_cfTag = RegisterClipboardFormatA(storm::kTagFormat);
     g_cfData = RegisterClipboardFormatA(storm::kDataFormat);
@@ -146,6 +146,7 @@ int Storm(int nFirst, int nCount, HANDLE hMine, HANDLE hOther, HANDLE hQuit, con
     for (int k = nFirst; k < nCount; k += 2) {
         if (!WaitPumping(hMine))
             return -1;
+        ResetEvent(hMine);
         if (hWnd == nullptr)
             hWnd = MakeWindow(StormProc, nFirst == 0 ? "Source paire" : "Source impaire");
         if (!MakeChange(hWnd, k))
@@ -157,6 +158,8 @@ int Storm(int nFirst, int nCount, HANDLE hMine, HANDLE hOther, HANDLE hQuit, con
         }
         SetEvent(hOther);
     }
+    SetEvent(hFinished);
+    // Still the owner of the last change, perhaps, with a format to render.
     WaitPumping(hQuit, INFINITE);
     if (FILE* f = std::fopen(pszLog, "w")) {
         for (const auto& [k, n] : g_requests)
@@ -178,9 +181,9 @@ int main(int argc, char** argv)
         const auto hMain = reinterpret_cast<HWND>(static_cast<ULONG_PTR>(std::strtoull(argv[2], nullptr, 10)));
         return Nested(hMain, Event(argv[3]), Event(argv[4]));
     }
-    if (argc == 8 && std::strcmp(argv[1], "storm") == 0)
+    if (argc == 9 && std::strcmp(argv[1], "storm") == 0)
         return Storm(std::atoi(argv[2]), std::atoi(argv[3]), Event(argv[4]), Event(argv[5]), Event(argv[6]),
-                     argv[7]);
+                     Event(argv[7]), argv[8]);
     std::fprintf(stderr, "clipsource: unknown command\n");
     return -100;
 }

@@ -7,10 +7,11 @@
 //     renders the delayed one it sends a change notice to the main window, as
 //     a viewer ahead of it that passes a notice on late would. Exit code: the
 //     number of render requests.
-//   clipsource storm <first k> <count> <my turn> <other's turn> <quit> <log>
+//   clipsource storm <first k> <count> <my turn> <other's turn> <finished>
+//                    <quit> <log>
 //     makes changes first, first + 2, ... below count, each when it is its
-//     turn, as fast as the clipboard allows; at quit writes "k requests" per
-//     change to the log.
+//     turn, as fast as the clipboard allows, then sets finished; at quit
+//     writes "k requests" per change that was asked to render to the log.
 #pragma once
 
 #include <windows.h>

@@ -19,6 +19,7 @@ public:
 
     bool Started() const { return m_pi.hProcess != nullptr; }
     DWORD Id() const { return m_pi.dwProcessId; }
+    HANDLE Handle() const { return m_pi.hProcess; }
     bool HasEnded() const { return WaitForSingleObject(m_pi.hProcess, 0) == WAIT_OBJECT_0; }
     // Its exit code once it has ended, or STILL_ACTIVE.
     DWORD ExitCode() const;
