@@ -5,8 +5,7 @@
 #include "dialogs/dibpainter.h"
 #include "dialogs/dropfiles.h"
 #include "dialogs/textblock.h"
-#include "mainwnd/keeperdlg.h"
-#include "clips/clip.h"
+#include "clips/clipformat.h"
 #include "fw/sysapi.h"
 #include "res/resource.h"
 #include "res/texts.h"
@@ -23,6 +22,23 @@ CPreviewDlg::~CPreviewDlg()
 {
     if (m_hIcon != nullptr)
         ::DestroyIcon(m_hIcon);
+    if (m_pCopy != nullptr)
+        Sys().VirtualFree(m_pCopy, 0, MEM_RELEASE);
+}
+
+void CPreviewDlg::SetRecord(const CClipFormat& record)
+{
+    if (m_pCopy != nullptr)
+        Sys().VirtualFree(m_pCopy, 0, MEM_RELEASE);
+    // Made like a clip's own copy, never from the heap.
+    const DWORD dwSize = record.m_pData != nullptr ? record.m_dwSize : 0;
+    m_pCopy = dwSize != 0 ? Sys().VirtualAlloc(nullptr, dwSize, MEM_COMMIT, PAGE_READWRITE) : nullptr;
+    if (m_pCopy != nullptr)
+        std::memcpy(m_pCopy, record.m_pData, dwSize);
+    m_pData = static_cast<const BYTE*>(m_pCopy);
+    m_dwSize = m_pCopy != nullptr ? dwSize : 0;
+    // A record without data shows empty; one whose copy failed, nothing.
+    m_nFormat = m_pCopy != nullptr || dwSize == 0 ? record.m_nFormat : 0;
 }
 
 BEGIN_MESSAGE_MAP(CPreviewDlg, CDialog)
@@ -109,45 +125,4 @@ void CPreviewDlg::OnPaint()
         break;
     }
     }
-}
-
-void CKeeperDlg::OnRClickClipList(NMHDR*, LRESULT* pResult)
-{
-    *pResult = 0;
-    const int nItem = m_wndClipList.GetNextItem(-1, LVNI_SELECTED);
-    const CClipList::Node* pNode = nItem != -1 ? NodeOfItem(nItem) : nullptr;
-    if (pNode == nullptr)
-        return;
-
-    const CClipFormat* pFormat = pNode->pClip->m_pFirstFormat;
-    while (pFormat != nullptr && pFormat->m_nFormat != CF_TEXT && pFormat->m_nFormat != CF_DIB &&
-           pFormat->m_nFormat != CF_HDROP)
-        pFormat = pFormat->m_pNext;
-    if (pFormat == nullptr)
-        return;
-
-    // The main window still takes commands while the preview runs (the tray
-    // menu, clipboard changes): the preview shows its own copy of the bytes,
-    // so a clip deleted meanwhile cannot pull them away from under it. The
-    // copy is made like a clip's own; one that cannot be had is a preview
-    // that cannot show its format.
-    const DWORD dwSize = pFormat->m_pData != nullptr ? pFormat->m_dwSize : 0;
-    void* pCopy = dwSize != 0 ? Sys().VirtualAlloc(nullptr, dwSize, MEM_COMMIT, PAGE_READWRITE) : nullptr;
-    if (pCopy != nullptr)
-        std::memcpy(pCopy, pFormat->m_pData, dwSize);
-    struct Release {
-        void* p;
-        ~Release()
-        {
-            if (p != nullptr)
-                Sys().VirtualFree(p, 0, MEM_RELEASE);
-        }
-    } release{pCopy};
-
-    CPreviewDlg dlg;
-    dlg.m_pData = static_cast<const BYTE*>(pCopy);
-    dlg.m_dwSize = pCopy != nullptr ? dwSize : 0;
-    dlg.m_nFormat = pCopy != nullptr || dwSize == 0 ? pFormat->m_nFormat : 0;
-    dlg.DoModal();
-    *pResult = 0;
 }

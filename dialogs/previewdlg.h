@@ -4,10 +4,18 @@
 
 #include "fw/afxwin.h"
 
+class CClipFormat;
+
 class CPreviewDlg : public CDialog {
 public:
     explicit CPreviewDlg(CWnd* pParent = nullptr);
     ~CPreviewDlg() override;
+
+    // Shows a copy of the record's bytes, kept by the dialog for its life:
+    // the window that opened it still takes commands, and a clip deleted
+    // meanwhile cannot pull the bytes away from under it. A copy that cannot
+    // be had shows that the format cannot be displayed.
+    void SetRecord(const CClipFormat& record);
 
     CEdit m_edit;
     CString m_text;
@@ -30,4 +38,7 @@ private:
     void ShowText();
     // Removes any selection and brings the caret back into view.
     void Deselect();
+
+    // The dialog's own copy of a record's bytes (SetRecord), or null.
+    void* m_pCopy = nullptr;
 };

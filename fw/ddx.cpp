@@ -37,17 +37,12 @@ void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl)
 void DDX_Text(CDataExchange* pDX, int nIDC, CString& value)
 {
     const HWND hWndCtrl = pDX->PrepareEditCtrl(nIDC);
-    const int nLen = ::GetWindowTextLengthA(hWndCtrl);
     if (pDX->m_bSaveAndValidate) {
-        ::GetWindowTextA(hWndCtrl, value.GetBuffer(nLen), nLen + 1);
-        value.ReleaseBuffer();
+        value = CWnd::GetWindowTextOf(hWndCtrl);
         return;
     }
     // An unchanged text is not set again: no flicker, no EN_CHANGE.
-    CString current;
-    ::GetWindowTextA(hWndCtrl, current.GetBuffer(nLen), nLen + 1);
-    current.ReleaseBuffer();
-    if (!(current == value))
+    if (!(CWnd::GetWindowTextOf(hWndCtrl) == value))
         ::SetWindowTextA(hWndCtrl, value);
 }
 

@@ -182,11 +182,15 @@ int CWnd::GetWindowText(LPSTR lpszStringBuf, int nMaxCount) const
     return ::GetWindowTextA(m_hWnd, lpszStringBuf, nMaxCount);
 }
 
-void CWnd::GetWindowText(CString& rString) const
+CString CWnd::GetWindowTextOf(HWND hWnd)
 {
-    const int nLen = ::GetWindowTextLengthA(m_hWnd);
-    ::GetWindowTextA(m_hWnd, rString.GetBuffer(nLen), nLen + 1);
-    rString.ReleaseBuffer();
+    CString str;
+    const int nLen = ::GetWindowTextLengthA(hWnd);
+    if (nLen > 0) {
+        const int nCopied = ::GetWindowTextA(hWnd, str.GetBuffer(nLen), nLen + 1);
+        str.ReleaseBuffer(nCopied > 0 ? nCopied : 0);
+    }
+    return str;
 }
 
 BOOL CWnd::UpdateData(BOOL bSaveAndValidate)

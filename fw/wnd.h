@@ -82,7 +82,9 @@ public:
     CMenu* GetMenu() const;
 
     int GetWindowText(LPSTR lpszStringBuf, int nMaxCount) const;
-    void GetWindowText(CString& rString) const;
+    void GetWindowText(CString& rString) const { rString = GetWindowTextOf(m_hWnd); }
+    // The whole text of any window, however long.
+    static CString GetWindowTextOf(HWND hWnd);
     int GetWindowTextLength() const { return ::GetWindowTextLengthA(m_hWnd); }
     void SetWindowText(LPCSTR lpszString) { ::SetWindowTextA(m_hWnd, lpszString); }
 

@@ -98,6 +98,8 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    // Options hold 0 or 1; every option command flips them.
+    static void Toggle(BOOL& bOption);
     void LayOut(int nStatusBarHeight);
     void SetStatusParts();
     // Status parts are written, then the bar is redrawn at once.

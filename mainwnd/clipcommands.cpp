@@ -1,0 +1,271 @@
+// The clip commands: Coller (the one road into the store), Copier, Couper,
+// Supprimer and Renommer, the list's clicks and label editing, and the
+// preview of a clip.
+#include "mainwnd/keeperdlg.h"
+
+#include "app/keeperapp.h"
+#include "clips/clip.h"
+#include "clips/clipkind.h"
+#include "dialogs/namedlg.h"
+#include "dialogs/previewdlg.h"
+#include "mainwnd/sizetext.h"
+#include "res/texts.h"
+
+void CKeeperDlg::OnEditionColler() { StoreClipboard(false, theKeeperApp.m_bAutoName != 0); }
+
+HWND CKeeperDlg::GetOwnerTitleWindow()
+{
+    HWND hWnd = ::GetClipboardOwner();
+    if (hWnd == nullptr)
+        return nullptr;
+    // GetParent gives the parent of a child window and the owner of a pop-up.
+    while (const HWND hParent = ::GetParent(hWnd))
+        hWnd = hParent;
+    return hWnd;
+}
+
+void CKeeperDlg::StoreClipboard(bool bAutomatic, bool bAutoName)
+{
+    // A program that holds the clipboard open for a moment as the notice
+    // arrives would otherwise lose its change; a few tries, 5 ms apart.
+    constexpr int kAutomaticOpenTries = 4;
+    const HWND hOwner = ::GetClipboardOwner();
+    DWORD dwSequence = 0;
+    CClip* pClip = new CClip;
+    if (!pClip->CaptureFromClipboard(m_hWnd, bAutomatic ? kAutomaticOpenTries : 1, &dwSequence)) {
+        delete pClip;
+        if (bAutomatic)
+            m_pLastCapture = nullptr;
+        return;
+    }
+    if (bAutomatic && IsRepeatOfLastCapture(*pClip, hOwner)) {
+        // Seen: a third announcement is no new copy either.
+        delete pClip;
+        m_dwSeenSequence = dwSequence;
+        return;
+    }
+    if (bAutomatic && IsLeftOverOfLastCapture(*pClip, hOwner)) {
+        // A copy loses its owner once: the next change is a new copy.
+        delete pClip;
+        m_dwSeenSequence = dwSequence;
+        m_pLastCapture = nullptr;
+        return;
+    }
+    if (pClip->m_strName.IsEmpty())
+        pClip->m_strName = ClipKindLabel(CK_OTHER);
+    // Seen from now on, also while the naming dialog runs: a late notice of
+    // this change is no new copy.
+    if (static_cast<LONG>(dwSequence - m_dwSeenSequence) > 0)
+        m_dwSeenSequence = dwSequence;
+
+    CNameDlg dlgName;
+    CString strName;
+    if (bAutoName) {
+        if (const HWND hTop = GetOwnerTitleWindow(); hTop != nullptr)
+            strName = GetWindowTextOf(hTop);
+    } else {
+        dlgName.m_strName = "";
+        // A dialog that could not be shown counts as OK with an empty field.
+        if (dlgName.DoModal() == IDCANCEL) {
+            delete pClip;
+            return;
+        }
+        strName = dlgName.m_strName;
+    }
+
+    // Read only now: an automatic capture may have run inside the dialog.
+    // An empty name from the dialog gets the same name as automatic naming,
+    // so that no item is left without a label.
+    if (strName.IsEmpty())
+        strName.Format(Texts::kNumberedName, pClip->m_strName.GetString(), m_nClipCount + 1);
+    pClip->m_strName = strName;
+
+    CClipList::Node* pNode = theKeeperApp.m_listClips.AddTail(pClip);
+    if (pNode == nullptr) {
+        delete pClip;
+        return;
+    }
+    LVITEMA item{};
+    item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+    item.iItem = m_nClipCount;  // never below the item count: the new item goes last
+    item.pszText = const_cast<char*>(pClip->m_strName.GetString());
+    item.iImage = pClip->m_nKind;
+    item.lParam = reinterpret_cast<LPARAM>(pNode);
+    if (m_wndClipList.InsertItem(&item) == -1) {
+        // A clip that cannot be shown could never be reached again.
+        theKeeperApp.m_listClips.RemoveAt(pNode);
+        delete pClip;
+        return;
+    }
+    ++m_nClipCount;
+    theKeeperApp.m_dwTotalBytes += pClip->m_dwTotalSize;
+    // A capture finished inside the naming dialog saw a later clipboard.
+    if (static_cast<LONG>(dwSequence - m_dwSeenSequence) >= 0) {
+        m_dwSeenSequence = dwSequence;
+        m_pLastCapture = pNode;
+        m_hLastCaptureOwner = hOwner;
+        m_dwLastCaptureTick = Sys().GetTickCount();
+        m_bLastCaptureAutomatic = bAutomatic;
+    }
+
+    SetStatusText(2, FormatTotalText(theKeeperApp.m_dwTotalBytes));
+    RedrawStatusBar();
+}
+
+CClipList::Node* CKeeperDlg::NodeOfItem(int nItem) const
+{
+    auto* pNode = reinterpret_cast<CClipList::Node*>(m_wndClipList.GetItemData(nItem));
+    return pNode != nullptr && pNode->pClip != nullptr ? pNode : nullptr;
+}
+
+bool CKeeperDlg::RestoreItem(int nItem, CClipList::Node* pNode)
+{
+    // Set before the restore: the change notices it causes arrive inside it.
+    m_bRestoring = true;
+    const bool bRestored = pNode->pClip->RestoreToClipboard(m_hWnd);
+    // Whatever we wrote, also in part, is ours and no change to capture.
+    if (::GetClipboardOwner() == m_hWnd)
+        m_dwOwnWriteSequence = ::GetClipboardSequenceNumber();
+    if (!bRestored) {
+        m_bRestoring = false;
+        return false;
+    }
+    // Written after the restore, so it replaces what the notice wrote.
+    SetStatusText(0, Texts::kOnClipboard + m_wndClipList.GetItemText(nItem, 0));
+    RedrawStatusBar();
+    return true;
+}
+
+void CKeeperDlg::RemoveItem(int nItem, CClipList::Node* pNode)
+{
+    if (pNode == m_pLastCapture)
+        m_pLastCapture = nullptr;
+    theKeeperApp.m_dwTotalBytes -= pNode->pClip->m_dwTotalSize;
+    delete pNode->pClip;
+    pNode->pClip = nullptr;
+    theKeeperApp.m_listClips.RemoveAt(pNode);
+    m_wndClipList.DeleteItem(nItem);
+}
+
+void CKeeperDlg::OnEditionCopier()
+{
+    const int nItem = m_wndClipList.GetNextItem(-1, LVNI_SELECTED);
+    CClipList::Node* pNode = nItem != -1 ? NodeOfItem(nItem) : nullptr;
+    if (pNode == nullptr)
+        return;
+    RestoreItem(nItem, pNode);
+    m_bRestoring = false;
+}
+
+void CKeeperDlg::OnEditionCouper()
+{
+    // The first selected clip only, also when several are selected.
+    const int nItem = m_wndClipList.GetNextItem(-1, LVNI_SELECTED);
+    CClipList::Node* pNode = nItem != -1 ? NodeOfItem(nItem) : nullptr;
+    if (pNode == nullptr || !RestoreItem(nItem, pNode))
+        return;  // a failed restore keeps the clip
+    RemoveItem(nItem, pNode);
+    SetStatusText(2, FormatTotalText(theKeeperApp.m_dwTotalBytes));
+    SetStatusText(1, "");
+    RedrawStatusBar();
+    m_bRestoring = false;
+}
+
+void CKeeperDlg::OnEditionSupprimer()
+{
+    int nItem = m_wndClipList.GetNextItem(-1, LVNI_SELECTED);
+    if (nItem == -1)
+        return;
+    while (nItem != -1) {
+        if (CClipList::Node* pNode = NodeOfItem(nItem))
+            RemoveItem(nItem, pNode);
+        else
+            m_wndClipList.DeleteItem(nItem);
+        // Lowest index first, as asking from the start would give: the next
+        // selected item now sits at nItem or later, so the search goes on
+        // from there and the whole deletion stays linear.
+        nItem = m_wndClipList.GetNextItem(nItem - 1, LVNI_SELECTED);
+    }
+    SetStatusText(1, "");
+    SetStatusText(2, FormatTotalText(theKeeperApp.m_dwTotalBytes));
+    RedrawStatusBar();
+}
+
+void CKeeperDlg::OnEditionRenommer()
+{
+    const int nItem = m_wndClipList.GetNextItem(-1, LVNI_SELECTED);
+    if (nItem != -1)
+        m_wndClipList.EditLabel(nItem);
+}
+
+void CKeeperDlg::OnClickClipList(NMHDR*, LRESULT* pResult)
+{
+    *pResult = 0;
+    int nItem = m_wndClipList.GetNextItem(-1, LVNI_SELECTED);
+    if (nItem == -1) {
+        SetStatusText(1, "");
+        RedrawStatusBar();
+        return;
+    }
+    // 64-bit: a selection above 2 GiB must not turn negative.
+    unsigned long long nBytes = 0;
+    for (; nItem != -1; nItem = m_wndClipList.GetNextItem(nItem, LVNI_SELECTED))
+        if (const CClipList::Node* pNode = NodeOfItem(nItem))
+            nBytes += pNode->pClip->m_dwTotalSize;
+    SetStatusText(1, FormatSelectionText(nBytes));
+    RedrawStatusBar();
+}
+
+void CKeeperDlg::OnDblClkClipList(NMHDR*, LRESULT* pResult)
+{
+    // A double click on the background has cleared the selection.
+    if (m_wndClipList.GetNextItem(-1, LVNI_SELECTED) == -1)
+        OnEditionColler();
+    else
+        OnEditionCopier();
+    *pResult = 0;
+}
+
+void CKeeperDlg::OnBeginLabelEditClipList(NMHDR*, LRESULT* pResult)
+{
+    // The same limit as the naming dialog's field.
+    if (CEdit* pEdit = m_wndClipList.GetEditControl())
+        pEdit->LimitText(50);
+    m_bEditingLabel = true;
+    *pResult = 0;
+}
+
+void CKeeperDlg::OnEndLabelEditClipList(NMHDR* pNMHDR, LRESULT* pResult)
+{
+    const auto* pInfo = reinterpret_cast<const NMLVDISPINFOA*>(pNMHDR);
+    *pResult = FALSE;
+    // Cancelled (no item or no text) or emptied: the label stays.
+    if (pInfo->item.iItem != -1 && pInfo->item.pszText != nullptr && pInfo->item.pszText[0] != '\0') {
+        if (CClipList::Node* pNode = NodeOfItem(pInfo->item.iItem)) {
+            pNode->pClip->m_strName = pInfo->item.pszText;
+            *pResult = TRUE;
+        }
+    }
+    m_bEditingLabel = false;
+}
+
+void CKeeperDlg::OnRClickClipList(NMHDR*, LRESULT* pResult)
+{
+    *pResult = 0;
+    const int nItem = m_wndClipList.GetNextItem(-1, LVNI_SELECTED);
+    const CClipList::Node* pNode = nItem != -1 ? NodeOfItem(nItem) : nullptr;
+    if (pNode == nullptr)
+        return;
+
+    // The first record that can be shown, in chain order.
+    const CClipFormat* pFormat = pNode->pClip->m_pFirstFormat;
+    while (pFormat != nullptr && pFormat->m_nFormat != CF_TEXT && pFormat->m_nFormat != CF_DIB &&
+           pFormat->m_nFormat != CF_HDROP)
+        pFormat = pFormat->m_pNext;
+    if (pFormat == nullptr)
+        return;
+
+    CPreviewDlg dlg;
+    dlg.SetRecord(*pFormat);
+    dlg.DoModal();
+}

@@ -1,0 +1,100 @@
+// The notification-area icon and the window's visibility, and the option
+// commands that go with them.
+#include "mainwnd/keeperdlg.h"
+
+#include "app/keeperapp.h"
+#include "res/resource.h"
+#include "res/texts.h"
+
+void CKeeperDlg::Toggle(BOOL& bOption) { bOption = bOption == 0 ? 1 : 0; }
+
+void CKeeperDlg::OnOptionsNommage() { Toggle(theKeeperApp.m_bAutoName); }
+
+void CKeeperDlg::OnOptionsCacher() { Toggle(theKeeperApp.m_bHideWhenMinimized); }
+
+void CKeeperDlg::OnOptionsIcone()
+{
+    Toggle(theKeeperApp.m_bTaskIcon);
+    if (theKeeperApp.m_bTaskIcon != 0)
+        AddTrayIcon();
+    else
+        RemoveTrayIcon();
+}
+
+void CKeeperDlg::AddTrayIcon()
+{
+    const HICON hIcon = ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_SMALL));
+    m_nid = {};
+    // The first form of the record: every shell takes it, and we use no
+    // field of the later ones.
+    m_nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    m_nid.hWnd = m_hWnd;
+    m_nid.uID = 1;
+    m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    m_nid.uCallbackMessage = WM_TRAYNOTIFY;
+    m_nid.hIcon = hIcon;
+    ::lstrcpynA(m_nid.szTip, Texts::kTrayTip, 64);
+    Sys().Shell_NotifyIconA(NIM_ADD, &m_nid);
+}
+
+void CKeeperDlg::RemoveTrayIcon() { Sys().Shell_NotifyIconA(NIM_DELETE, &m_nid); }
+
+LRESULT CKeeperDlg::OnTrayNotify(WPARAM, LPARAM lParam)
+{
+    // The icon is ours alone, so its id needs no look.
+    switch (static_cast<UINT>(lParam)) {
+    case WM_LBUTTONDOWN:
+        OnPopupAfficher();
+        break;
+    case WM_RBUTTONDOWN:
+        ShowTrayMenu();
+        break;
+    default:
+        break;
+    }
+    return 0;
+}
+
+LRESULT CKeeperDlg::OnTaskbarCreated(WPARAM, LPARAM)
+{
+    if (theKeeperApp.m_bTaskIcon != 0)
+        AddTrayIcon();
+    return 0;
+}
+
+void CKeeperDlg::ShowTrayMenu()
+{
+    CMenu menu;
+    if (!menu.LoadMenu(IDR_TRAYMENU))
+        return;
+    CMenu* pPopup = menu.GetSubMenu(0);
+    if (pPopup == nullptr || pPopup->m_hMenu == nullptr)
+        return;
+    if (!IsIconic() && IsWindowVisible())
+        pPopup->ModifyMenu(ID_POPUP_AFFICHER, MF_BYCOMMAND | MF_STRING, ID_POPUP_AFFICHER, Texts::kTrayHide);
+    POINT pt = {};
+    ::GetCursorPos(&pt);
+    // Without the foreground the menu would not close when the user clicks
+    // elsewhere; the posted message lets it close at once afterwards.
+    SetForegroundWindow();
+    Sys().TrackPopupMenuEx(pPopup->m_hMenu, 0, pt.x, pt.y, m_hWnd, nullptr);
+    PostMessage(WM_USER, 0, 0);
+    menu.DestroyMenu();
+}
+
+void CKeeperDlg::OnPopupAfficher()
+{
+    const bool bIconic = IsIconic() != FALSE;
+    if (theKeeperApp.m_bHideWhenMinimized != 0 && !bIconic && IsWindowVisible()) {
+        ShowWindow(SW_HIDE);
+    } else if (bIconic) {
+        ShowWindow(SW_RESTORE);
+        SetForegroundWindow();
+    } else {
+        // Hidden and not minimised, or Hide off: with both options on, OnSize
+        // hides a minimised window at once.
+        ShowWindow(SW_MINIMIZE);
+    }
+}
+
+void CKeeperDlg::OnPopupQuitter() { OnFichierQuitter(); }
