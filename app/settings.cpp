@@ -2,7 +2,7 @@
 // HKEY_CURRENT_USER\Software\Bramwick Software\Trovelle\1.0. They are read all
 // together or not at all, and written once, at exit.
 #include "app/keeperapp.h"
-#include "fw/sysapi.h"
+#include "base/sysapi.h"
 #include "res/texts.h"
 
 namespace {

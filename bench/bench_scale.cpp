@@ -26,7 +26,7 @@
 
 #include "app/keeperapp.h"
 #include "clips/clip.h"
-#include "fw/sysapi.h"
+#include "base/sysapi.h"
 #include "mainwnd/keeperdlg.h"
 #include "res/resource.h"
 #include "tests/support/modal_driver.h"

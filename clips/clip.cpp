@@ -6,7 +6,7 @@
 #include <unordered_map>
 
 #include "clips/clipkind.h"
-#include "fw/sysapi.h"
+#include "base/sysapi.h"
 
 namespace {
 

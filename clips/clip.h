@@ -7,7 +7,7 @@
 #include <string>
 
 #include "clips/clipformat.h"
-#include "fw/cstring.h"
+#include "base/cstring.h"
 
 class CClip {
 public:

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "fw/sysapi.h"
+#include "base/sysapi.h"
 
 CClipFormat::CClipFormat(const void* pSrc, DWORD dwSize, UINT nFormat)
     : m_pNext(nullptr), m_dwSize(dwSize), m_nFormat(nFormat), m_pData(nullptr)

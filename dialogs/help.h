@@ -1,7 +1,7 @@
 // Help opens readme.txt from the program's own folder in the text editor.
 #pragma once
 
-#include "fw/cstring.h"
+#include "base/cstring.h"
 
 // The editor's parameter for the program at pszModulePath: the folder up to
 // the last backslash (the whole text when there is none), then

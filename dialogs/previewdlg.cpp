@@ -6,7 +6,7 @@
 #include "dialogs/dropfiles.h"
 #include "dialogs/textblock.h"
 #include "clips/clipformat.h"
-#include "fw/sysapi.h"
+#include "base/sysapi.h"
 #include "res/resource.h"
 #include "res/texts.h"
 

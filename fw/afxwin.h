@@ -6,8 +6,8 @@
 
 #include <commctrl.h>
 
-#include "fw/cstring.h"
-#include "fw/sysapi.h"
+#include "base/cstring.h"
+#include "base/sysapi.h"
 #include "fw/rect.h"
 #include "fw/msgmap.h"
 #include "fw/wnd.h"

@@ -7,7 +7,7 @@
 
 #include <commctrl.h>
 
-#include "fw/cstring.h"
+#include "base/cstring.h"
 #include "fw/imagelist.h"
 #include "fw/wnd.h"
 

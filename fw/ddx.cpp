@@ -1,8 +1,8 @@
 #include "fw/ddx.h"
 
+#include "fw/fwres.h"
 #include "fw/winapp.h"
 #include "fw/wnd.h"
-#include "res/texts.h"
 
 HWND CDataExchange::PrepareCtrl(int nIDC)
 {
@@ -49,8 +49,12 @@ void DDX_Text(CDataExchange* pDX, int nIDC, CString& value)
 void DDV_MaxChars(CDataExchange* pDX, const CString& value, int nChars)
 {
     if (pDX->m_bSaveAndValidate && value.GetLength() > nChars) {
+        // The program's text in its language; the framework's own otherwise.
+        char szFormat[256] = {};
+        if (::LoadStringA(AfxGetResourceHandle(), AFX_IDP_PARSE_STRING_SIZE, szFormat, sizeof szFormat) <= 0)
+            ::lstrcpynA(szFormat, "Enter no more than %d characters.", sizeof szFormat);
         CString prompt;
-        prompt.Format(Texts::kMaxChars, nChars);
+        prompt.Format(szFormat, nChars);
         AfxMessageBox(prompt, MB_ICONEXCLAMATION);
         pDX->Fail();
     }

@@ -7,7 +7,7 @@
 
 #include <windows.h>
 
-#include "fw/cstring.h"
+#include "base/cstring.h"
 
 class CWnd;
 

@@ -1,6 +1,6 @@
 #include "fw/winapp.h"
 
-#include "fw/sysapi.h"
+#include "base/sysapi.h"
 #include "fw/tempmap.h"
 #include "fw/wnd.h"
 

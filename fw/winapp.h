@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "fw/cstring.h"
+#include "base/cstring.h"
 #include "fw/msgmap.h"
 
 class CWnd;

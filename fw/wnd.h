@@ -8,7 +8,7 @@
 
 #include <windows.h>
 
-#include "fw/cstring.h"
+#include "base/cstring.h"
 #include "fw/msgmap.h"
 #include "fw/rect.h"
 

@@ -2,7 +2,7 @@
 // of the selection (part 1). Pure code.
 #pragma once
 
-#include "fw/cstring.h"
+#include "base/cstring.h"
 
 // Counts are 64-bit: the store of a 64-bit program can hold more than 4 GiB,
 // and a selection above 2 GiB must not turn negative.

@@ -5,8 +5,6 @@
 namespace Texts {
 inline constexpr char kAllocError[] = "Erreur d'allocation m\xe9moire";
 inline constexpr char kTotalAtStart[] = "Total : 0.0 Ko";
-// The framework's refusal of a text longer than its limit; %d is the limit.
-inline constexpr char kMaxChars[] = "Entrez au plus %d caract\xe8res.";
 
 // Status bar: what is on the clipboard (part 0), the selection (part 1) and
 // the total held (part 2).

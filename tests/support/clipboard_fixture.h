@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "fw/sysapi.h"
+#include "base/sysapi.h"
 
 using Bytes = std::vector<BYTE>;
 

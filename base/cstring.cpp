@@ -1,4 +1,4 @@
-#include "fw/cstring.h"
+#include "base/cstring.h"
 
 #include <cstdio>
 #include <cstring>

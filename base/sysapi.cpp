@@ -1,4 +1,4 @@
-#include "fw/sysapi.h"
+#include "base/sysapi.h"
 
 #include <shellapi.h>
 
