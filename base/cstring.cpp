@@ -16,12 +16,6 @@ CString& CString::operator+=(const CString& s)
     return *this;
 }
 
-CString& CString::operator+=(char ch)
-{
-    m_str += ch;
-    return *this;
-}
-
 CString operator+(const CString& a, const CString& b)
 {
     CString r(a);
@@ -61,18 +55,6 @@ CString CString::Mid(int nFirst) const
     return r;
 }
 
-int CString::Find(char ch) const
-{
-    const std::size_t i = m_str.find(ch);
-    return i == std::string::npos ? -1 : static_cast<int>(i);
-}
-
-int CString::Find(const char* psz) const
-{
-    const std::size_t i = m_str.find(psz != nullptr ? psz : "");
-    return i == std::string::npos ? -1 : static_cast<int>(i);
-}
-
 int CString::ReverseFind(char ch) const
 {
     const std::size_t i = m_str.rfind(ch);
@@ -83,22 +65,16 @@ void CString::Format(const char* pszFormat, ...)
 {
     va_list args;
     va_start(args, pszFormat);
-    FormatV(pszFormat, args);
+    const int n = std::vsnprintf(nullptr, 0, pszFormat, args);
     va_end(args);
-}
-
-void CString::FormatV(const char* pszFormat, va_list args)
-{
-    va_list copy;
-    va_copy(copy, args);
-    const int n = std::vsnprintf(nullptr, 0, pszFormat, copy);
-    va_end(copy);
     if (n < 0) {
         m_str.clear();
         return;
     }
     std::string out(static_cast<std::size_t>(n) + 1, '\0');
+    va_start(args, pszFormat);
     std::vsnprintf(out.data(), out.size(), pszFormat, args);
+    va_end(args);
     out.resize(static_cast<std::size_t>(n));
     m_str.swap(out);
 }

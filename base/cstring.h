@@ -10,7 +10,6 @@ public:
     CString() = default;
     CString(const char* psz) : m_str(psz != nullptr ? psz : "") {}
     CString(const char* p, int nLength) : m_str(p, nLength > 0 ? nLength : 0) {}
-    CString(char ch, int nRepeat = 1) : m_str(nRepeat > 0 ? nRepeat : 0, ch) {}
 
     CString& operator=(const char* psz)
     {
@@ -20,15 +19,11 @@ public:
 
     int GetLength() const { return static_cast<int>(m_str.size()); }
     bool IsEmpty() const { return m_str.empty(); }
-    void Empty() { m_str.clear(); }
     operator const char*() const { return m_str.c_str(); }
     const char* GetString() const { return m_str.c_str(); }
-    char GetAt(int i) const { return m_str[static_cast<std::size_t>(i)]; }
-    char operator[](int i) const { return GetAt(i); }
 
     CString& operator+=(const char* psz);
     CString& operator+=(const CString& s);
-    CString& operator+=(char ch);
     friend CString operator+(const CString& a, const CString& b);
     friend CString operator+(const CString& a, const char* b);
     friend CString operator+(const char* a, const CString& b);
@@ -37,12 +32,9 @@ public:
 
     CString Left(int nCount) const;
     CString Mid(int nFirst) const;
-    int Find(char ch) const;
-    int Find(const char* psz) const;
     int ReverseFind(char ch) const;
 
     void Format(const char* pszFormat, ...);
-    void FormatV(const char* pszFormat, va_list args);
 
     // A writable buffer of at least nMinLength characters plus the terminator;
     // ReleaseBuffer takes the length from the terminator (or nNewLength).

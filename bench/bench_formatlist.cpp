@@ -255,19 +255,19 @@ int main(int argc, char** argv)
         return 1;
     }
     dlg.ShowWindow(SW_SHOWNORMAL);
-    dlg.UpdateWindow();
+    UpdateWindow(dlg);
     RECT rcWindow, rcList;
     GetWindowRect(dlg.m_hWnd, &rcWindow);
     GetWindowRect(dlg.m_list.m_hWnd, &rcList);
     MapWindowPoints(nullptr, dlg.m_hWnd, reinterpret_cast<POINT*>(&rcList), 2);
     std::printf("%d formats, one of %lu MiB, from another process; rows shown %d, formats seen by the minimal "
                 "program %d:\n",
-                kFormats, static_cast<unsigned long>(kLarge >> 20), dlg.m_list.GetItemCount(),
+                kFormats, static_cast<unsigned long>(kLarge >> 20), ListView_GetItemCount(dlg.m_list),
                 BareEnumeration(hReader, seen));
 
     auto refresh = [&] {
         dlg.FillFormatList();
-        dlg.UpdateWindow();
+        UpdateWindow(dlg);
     };
     auto bare = [&] { BareEnumeration(hReader, seen); };
     Print("Actualiser to rows painted vs bare enumeration, clipboard set anew", kFreshRounds,
@@ -283,7 +283,7 @@ int main(int argc, char** argv)
         pOpen = new CFormatListDlg;
         pOpen->Create(IDD_FORMATS);
         pOpen->ShowWindow(SW_SHOWNORMAL);
-        pOpen->UpdateWindow();
+        UpdateWindow(*pOpen);
     };
     auto openBare = [&] { hOpen = BareOpen(rcWindow, rcList, seen); };
     auto closeAll = [&] {

@@ -58,15 +58,8 @@ BOOL CFormatListDlg::OnInitDialog()
         {Texts::kFormatColumnId, LVCFMT_CENTER, 45},
         {Texts::kFormatColumnSize, LVCFMT_RIGHT, 100},
     };
-    for (int i = 0; i < 3; ++i) {
-        LVCOLUMNA col{};
-        col.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-        col.fmt = columns[i].nFormat;
-        col.cx = columns[i].cx;
-        col.pszText = const_cast<char*>(columns[i].pszHeading);
-        col.iSubItem = i;
-        m_list.SendMessage(LVM_INSERTCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&col));
-    }
+    for (int i = 0; i < 3; ++i)
+        m_list.InsertColumn(i, columns[i].pszHeading, columns[i].nFormat, columns[i].cx, i);
 
     FillFormatList();
     return TRUE;

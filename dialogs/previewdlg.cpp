@@ -55,7 +55,7 @@ void CPreviewDlg::DoDataExchange(CDataExchange* pDX)
 BOOL CPreviewDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
-    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    SetIcon(m_hIcon, FALSE);
 
     switch (m_nFormat) {
     case CF_TEXT: {

@@ -1,6 +1,5 @@
 #include "fw/dialog.h"
 
-#include "fw/tempmap.h"
 #include "fw/winapp.h"
 
 namespace {
@@ -100,15 +99,11 @@ void CDialog::RunModalLoop()
     bool bShowOnIdle = (GetStyle() & WS_VISIBLE) == 0;
     MSG msg;
     while (m_bContinueModal) {
-        if (!::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
-            if (bShowOnIdle) {
-                bShowOnIdle = false;
-                ShowWindow(SW_SHOWNORMAL);
-                UpdateWindow();
-                continue;
-            }
-            if (fw::DispatchDepth() == 0)
-                fw::DeleteTempObjects();
+        if (bShowOnIdle && !::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+            bShowOnIdle = false;
+            ShowWindow(SW_SHOWNORMAL);
+            ::UpdateWindow(m_hWnd);
+            continue;
         }
         const BOOL bGot = ::GetMessageA(&msg, nullptr, 0, 0);
         if (bGot <= 0) {

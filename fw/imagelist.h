@@ -1,34 +1,26 @@
-// CImageList owns its image list and destroys it. A list view without
+// Image lists. CImageList owns its image list and destroys it; a
+// CImageListHandle is a view that destroys nothing. A list view without
 // LVS_SHAREIMAGELISTS destroys the image lists it holds as well, so exactly
-// one side may: take the list back from the control before the object goes
+// one side may: take the list back from the control before the owner goes
 // (SetImageList(nullptr, ...)), or Detach it and leave it to the control.
 #pragma once
 
-#include <windows.h>
+#include "fw/handle.h"
 
-#include <commctrl.h>
-
-class CImageList {
+template <bool t_bOwns>
+class CImageListT : public fw::CHandleT<HIMAGELIST, t_bOwns> {
 public:
-    CImageList() = default;
-    ~CImageList() { DeleteImageList(); }
-    CImageList(const CImageList&) = delete;
-    CImageList& operator=(const CImageList&) = delete;
+    using fw::CHandleT<HIMAGELIST, t_bOwns>::CHandleT;
 
-    HIMAGELIST m_hImageList = nullptr;
-
-    // A temporary wrapper that owns nothing (see tempmap.h), or null.
-    static CImageList* FromHandle(HIMAGELIST hImageList);
-
-    BOOL Create(int cx, int cy, UINT nFlags, int nInitial, int nGrow);
-    BOOL Attach(HIMAGELIST hImageList);
-    HIMAGELIST Detach();
-    BOOL DeleteImageList();
-    HIMAGELIST GetSafeHandle() const { return m_hImageList; }
-    operator HIMAGELIST() const { return m_hImageList; }
-
+    // A new image list, replacing (and destroying) the one held.
+    BOOL Create(int cx, int cy, UINT nFlags, int nInitial, int nGrow) requires t_bOwns
+    {
+        this->Destroy();
+        return this->Attach(::ImageList_Create(cx, cy, nFlags, nInitial, nGrow));
+    }
     // Appends a copy of the icon: the icon stays the caller's.
-    int Add(HICON hIcon) { return ::ImageList_ReplaceIcon(m_hImageList, -1, hIcon); }
-    int Replace(int nImage, HICON hIcon) { return ::ImageList_ReplaceIcon(m_hImageList, nImage, hIcon); }
-    int GetImageCount() const { return ::ImageList_GetImageCount(m_hImageList); }
+    int Add(HICON hIcon) { return ::ImageList_ReplaceIcon(this->m_h, -1, hIcon); }
 };
+
+using CImageList = CImageListT<true>;
+using CImageListHandle = CImageListT<false>;

@@ -1,37 +1,33 @@
-// CMenu: an owning menu handle (LoadMenu, Attach) or a temporary wrapper
-// (FromHandle, GetSubMenu, CWnd::GetMenu) that owns nothing.
+// Menus. CMenu owns the menu it loads and destroys it; a CMenuHandle is a
+// view (of a pop-up inside a menu, or of the menu a message names) that
+// destroys nothing.
 #pragma once
 
-#include <windows.h>
+#include "fw/handle.h"
 
-class CWnd;
+HINSTANCE AfxGetResourceHandle();
 
-class CMenu {
+template <bool t_bOwns>
+class CMenuT : public fw::CHandleT<HMENU, t_bOwns> {
 public:
-    CMenu() = default;
-    ~CMenu() { DestroyMenu(); }
-    CMenu(const CMenu&) = delete;
-    CMenu& operator=(const CMenu&) = delete;
+    using fw::CHandleT<HMENU, t_bOwns>::CHandleT;
 
-    HMENU m_hMenu = nullptr;
+    BOOL LoadMenu(UINT nIDResource) requires t_bOwns
+    {
+        return this->Attach(::LoadMenuA(AfxGetResourceHandle(), MAKEINTRESOURCEA(nIDResource)));
+    }
+    BOOL DestroyMenu() requires t_bOwns { return this->Destroy(); }
+    HMENU GetSafeHmenu() const { return this->m_h; }
 
-    static CMenu* FromHandle(HMENU hMenu);
-    BOOL Attach(HMENU hMenu);
-    HMENU Detach();
-    HMENU GetSafeHmenu() const { return m_hMenu; }
-    operator HMENU() const { return m_hMenu; }
-
-    BOOL LoadMenu(UINT nIDResource);
-    BOOL LoadMenu(LPCSTR lpszResourceName);
-    BOOL DestroyMenu();
-
-    UINT EnableMenuItem(UINT nIDEnableItem, UINT nEnable) { return ::EnableMenuItem(m_hMenu, nIDEnableItem, nEnable); }
-    UINT CheckMenuItem(UINT nIDCheckItem, UINT nCheck) { return ::CheckMenuItem(m_hMenu, nIDCheckItem, nCheck); }
-    UINT GetMenuState(UINT nID, UINT nFlags) const { return ::GetMenuState(m_hMenu, nID, nFlags); }
+    UINT EnableMenuItem(UINT nIDEnableItem, UINT nEnable) { return ::EnableMenuItem(this->m_h, nIDEnableItem, nEnable); }
+    UINT CheckMenuItem(UINT nIDCheckItem, UINT nCheck) { return ::CheckMenuItem(this->m_h, nIDCheckItem, nCheck); }
     BOOL ModifyMenu(UINT nPosition, UINT nFlags, UINT_PTR nIDNewItem = 0, LPCSTR lpszNewItem = nullptr)
     {
-        return ::ModifyMenuA(m_hMenu, nPosition, nFlags, nIDNewItem, lpszNewItem);
+        return ::ModifyMenuA(this->m_h, nPosition, nFlags, nIDNewItem, lpszNewItem);
     }
-    CMenu* GetSubMenu(int nPos) const { return FromHandle(::GetSubMenu(m_hMenu, nPos)); }
-    BOOL TrackPopupMenu(UINT nFlags, int x, int y, CWnd* pWnd, LPCRECT lpRect = nullptr);
+    // The pop-up at that place, owned by this menu.
+    CMenuT<false> GetSubMenu(int nPos) const { return CMenuT<false>(::GetSubMenu(this->m_h, nPos)); }
 };
+
+using CMenu = CMenuT<true>;
+using CMenuHandle = CMenuT<false>;

@@ -74,10 +74,16 @@ protected:                                                                      
     }
 
 #define ON_WM_PAINT() AFX_ON_VOID(WM_PAINT, OnPaint())
-#define ON_WM_CLOSE() AFX_ON_VOID(WM_CLOSE, OnClose())
 #define ON_WM_SIZE() AFX_ON_VOID(WM_SIZE, OnSize(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam)))
 #define ON_WM_SYSCOMMAND() AFX_ON_VOID(WM_SYSCOMMAND, OnSysCommand(static_cast<UINT>(wParam), lParam))
-#define ON_WM_INITMENU() AFX_ON_VOID(WM_INITMENU, OnInitMenu(CMenu::FromHandle(reinterpret_cast<HMENU>(wParam))))
+// The menu is seen through a view: it stays its owner's.
+#define ON_WM_INITMENU()                                                  \
+    if (message == WM_INITMENU) {                                         \
+        CMenuHandle menuView(reinterpret_cast<HMENU>(wParam));            \
+        OnInitMenu(&menuView);                                            \
+        *pResult = 0;                                                     \
+        return TRUE;                                                      \
+    }
 #define ON_WM_DRAWCLIPBOARD() AFX_ON_VOID(WM_DRAWCLIPBOARD, OnDrawClipboard())
 #define ON_WM_CHANGECBCHAIN() \
     AFX_ON_VOID(WM_CHANGECBCHAIN, OnChangeCbChain(reinterpret_cast<HWND>(wParam), reinterpret_cast<HWND>(lParam)))

@@ -9,8 +9,6 @@ public:
     CPoint(int initX, int initY) : POINT{initX, initY} {}
     CPoint(const POINT& pt) : POINT(pt) {}
 
-    bool operator==(const POINT& pt) const { return x == pt.x && y == pt.y; }
-    bool operator!=(const POINT& pt) const { return !(*this == pt); }
 };
 
 class CRect : public RECT {
@@ -21,8 +19,6 @@ public:
 
     int Width() const { return right - left; }
     int Height() const { return bottom - top; }
-    BOOL IsRectEmpty() const { return ::IsRectEmpty(this); }
-    BOOL PtInRect(POINT pt) const { return ::PtInRect(this, pt); }
 
     operator LPRECT() { return this; }
     operator LPCRECT() const { return this; }

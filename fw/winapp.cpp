@@ -1,7 +1,6 @@
 #include "fw/winapp.h"
 
 #include "base/sysapi.h"
-#include "fw/tempmap.h"
 #include "fw/wnd.h"
 
 namespace {
@@ -41,8 +40,6 @@ int CWinApp::Run()
     MSG msg;
     BOOL bGot;
     for (;;) {
-        if (!::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE) && fw::DispatchDepth() == 0)
-            fw::DeleteTempObjects();
         bGot = ::GetMessageA(&msg, nullptr, 0, 0);
         if (bGot <= 0)
             break;

@@ -2,8 +2,6 @@
 
 #include "fw/ddx.h"
 #include "fw/dialog.h"
-#include "fw/menu.h"
-#include "fw/tempmap.h"
 #include "fw/winapp.h"
 
 namespace {
@@ -34,13 +32,6 @@ CWnd* CWnd::FromHandlePermanent(HWND hWnd)
         ::GetWindowLongPtrA(hWnd, DWLP_DLGPROC) == reinterpret_cast<LONG_PTR>(&CDialog::DialogProc))
         return reinterpret_cast<CDialog*>(::GetWindowLongPtrA(hWnd, DWLP_USER));
     return nullptr;
-}
-
-CWnd* CWnd::FromHandle(HWND hWnd)
-{
-    if (CWnd* pWnd = FromHandlePermanent(hWnd))
-        return pWnd;
-    return fw::TempObject<CWnd>(hWnd);
 }
 
 BOOL CWnd::Attach(HWND hWndNew)
@@ -79,11 +70,6 @@ BOOL CWnd::SubclassWindow(HWND hWnd)
     return TRUE;
 }
 
-BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent)
-{
-    return pParent != nullptr && SubclassWindow(::GetDlgItem(pParent->m_hWnd, static_cast<int>(nID)));
-}
-
 HWND CWnd::UnsubclassWindow()
 {
     const HWND hWnd = m_hWnd;
@@ -100,17 +86,16 @@ HWND CWnd::UnsubclassWindow()
     return hWnd;
 }
 
-BOOL CWnd::CreateEx(DWORD dwExStyle, LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
-                    CWnd* pParentWnd, UINT nID, LPVOID lpParam)
+BOOL CWnd::Create(LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd,
+                  UINT nID)
 {
     if (m_hWnd != nullptr)
         return FALSE;
-    const HWND hWnd = ::CreateWindowExA(dwExStyle, lpszClassName, lpszWindowName, dwStyle, rect.left, rect.top,
+    const HWND hWnd = ::CreateWindowExA(0, lpszClassName, lpszWindowName, dwStyle | WS_CHILD, rect.left, rect.top,
                                         rect.right - rect.left, rect.bottom - rect.top,
                                         pParentWnd != nullptr ? pParentWnd->m_hWnd : nullptr,
-                                        (dwStyle & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID))
-                                                             : nullptr,
-                                        AfxGetInstanceHandle(), lpParam);
+                                        reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)), AfxGetInstanceHandle(),
+                                        nullptr);
     if (hWnd == nullptr)
         return FALSE;
     if (!SubclassWindow(hWnd)) {
@@ -118,12 +103,6 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCSTR lpszClassName, LPCSTR lpszWindowName
         return FALSE;
     }
     return TRUE;
-}
-
-BOOL CWnd::Create(LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd,
-                  UINT nID)
-{
-    return CreateEx(0, lpszClassName, lpszWindowName, dwStyle | WS_CHILD, rect, pParentWnd, nID);
 }
 
 BOOL CWnd::DestroyWindow()
@@ -148,16 +127,6 @@ BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) const
     return ::PostMessageA(m_hWnd, message, wParam, lParam);
 }
 
-void CWnd::MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint)
-{
-    ::MoveWindow(m_hWnd, x, y, nWidth, nHeight, bRepaint);
-}
-
-void CWnd::MoveWindow(LPCRECT lpRect, BOOL bRepaint)
-{
-    MoveWindow(lpRect->left, lpRect->top, lpRect->right - lpRect->left, lpRect->bottom - lpRect->top, bRepaint);
-}
-
 BOOL CWnd::RedrawWindow(LPCRECT lpRectUpdate, HRGN hrgnUpdate, UINT flags)
 {
     return ::RedrawWindow(m_hWnd, lpRectUpdate, hrgnUpdate, flags);
@@ -167,19 +136,6 @@ HICON CWnd::SetIcon(HICON hIcon, BOOL bBigIcon)
 {
     return reinterpret_cast<HICON>(
         SendMessage(WM_SETICON, bBigIcon ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(hIcon)));
-}
-
-CWnd* CWnd::GetDlgItem(int nID) const { return FromHandle(::GetDlgItem(m_hWnd, nID)); }
-
-CWnd* CWnd::GetParent() const { return FromHandle(::GetParent(m_hWnd)); }
-
-CWnd* CWnd::SetFocus() { return FromHandle(::SetFocus(m_hWnd)); }
-
-CMenu* CWnd::GetMenu() const { return CMenu::FromHandle(::GetMenu(m_hWnd)); }
-
-int CWnd::GetWindowText(LPSTR lpszStringBuf, int nMaxCount) const
-{
-    return ::GetWindowTextA(m_hWnd, lpszStringBuf, nMaxCount);
 }
 
 CString CWnd::GetWindowTextOf(HWND hWnd)
@@ -262,7 +218,6 @@ BOOL CWnd::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
 {
     const MSG saved = m_msgCur;
     m_msgCur = MSG{m_hWnd, message, wParam, lParam, 0, {}};
-    ++fw::DispatchDepth();
     BOOL bHandled = FALSE;
     // No exception may cross a window procedure: the system's frames between
     // here and the message loop cannot unwind, and the program would end with
@@ -273,7 +228,6 @@ BOOL CWnd::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
         *pResult = 0;
         bHandled = TRUE;
     }
-    --fw::DispatchDepth();
     m_msgCur = saved;
     return bHandled;
 }

@@ -1,40 +1,37 @@
 // CWnd: a window handle with a message map. A window becomes "ours" by
 // subclassing (SubclassWindow, SubclassDlgItem, Create) or, for a dialog, by
 // being created from a CDialog: its messages then go through OnWndMsg, and
-// FromHandle finds the object again. The object is found from the window
-// itself (a window property, or DWLP_USER for dialogs), never from a global
-// table, and is let go at WM_NCDESTROY.
+// FromHandlePermanent finds the object again. The object is found from the
+// window itself (a window property, or DWLP_USER for dialogs), never from a
+// global table, and is let go at WM_NCDESTROY. Windows that are not ours are
+// named by their handles, or seen for a while through a CWndView.
 #pragma once
 
 #include <windows.h>
 
 #include "base/cstring.h"
+#include "fw/menu.h"
 #include "fw/msgmap.h"
 #include "fw/rect.h"
 
 // <windowsx.h> has a macro of this name.
 #undef SubclassWindow
 
-class CMenu;
 class CDataExchange;
 
 class CWnd : public CCmdTarget {
 public:
     CWnd() = default;
     // A window still attached is destroyed with its object, as the classic
-    // framework does; temporary wrappers are detached first.
+    // framework does; views (CWndView) are detached first.
     ~CWnd() override;
     CWnd(const CWnd&) = delete;
     CWnd& operator=(const CWnd&) = delete;
 
     HWND m_hWnd = nullptr;
 
-    // Not for null pointers, unlike the classic framework's.
-    HWND GetSafeHwnd() const { return m_hWnd; }
     operator HWND() const { return m_hWnd; }
 
-    // Our object for the window, or a temporary wrapper (see tempmap.h).
-    static CWnd* FromHandle(HWND hWnd);
     // Our object for the window, or null.
     static CWnd* FromHandlePermanent(HWND hWnd);
 
@@ -43,13 +40,9 @@ public:
     // Also gives a subclassed window back its own procedure.
     HWND Detach();
     BOOL SubclassWindow(HWND hWnd);
-    BOOL SubclassDlgItem(UINT nID, CWnd* pParent);
-    HWND UnsubclassWindow();
 
-    // Creates a window of an existing class and subclasses it at once, so its
-    // map sees every message after creation.
-    BOOL CreateEx(DWORD dwExStyle, LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
-                  CWnd* pParentWnd, UINT nID, LPVOID lpParam = nullptr);
+    // Creates a child window of an existing class and subclasses it at once,
+    // so its map sees every message after creation.
     BOOL Create(LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd,
                 UINT nID);
     virtual BOOL DestroyWindow();
@@ -59,33 +52,21 @@ public:
 
     void GetClientRect(LPRECT lpRect) const { ::GetClientRect(m_hWnd, lpRect); }
     void GetWindowRect(LPRECT lpRect) const { ::GetWindowRect(m_hWnd, lpRect); }
-    void MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint = TRUE);
-    void MoveWindow(LPCRECT lpRect, BOOL bRepaint = TRUE);
     BOOL GetWindowPlacement(WINDOWPLACEMENT* lpwndpl) const { return ::GetWindowPlacement(m_hWnd, lpwndpl); }
     BOOL SetWindowPlacement(const WINDOWPLACEMENT* lpwndpl) { return ::SetWindowPlacement(m_hWnd, lpwndpl); }
     BOOL ShowWindow(int nCmdShow) { return ::ShowWindow(m_hWnd, nCmdShow); }
     BOOL IsIconic() const { return ::IsIconic(m_hWnd); }
     BOOL IsWindowVisible() const { return ::IsWindowVisible(m_hWnd); }
-    BOOL EnableWindow(BOOL bEnable = TRUE) { return ::EnableWindow(m_hWnd, bEnable); }
     DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongPtrA(m_hWnd, GWL_STYLE)); }
     void Invalidate(BOOL bErase = TRUE) { ::InvalidateRect(m_hWnd, nullptr, bErase); }
-    void UpdateWindow() { ::UpdateWindow(m_hWnd); }
     BOOL RedrawWindow(LPCRECT lpRectUpdate = nullptr, HRGN hrgnUpdate = nullptr,
                       UINT flags = RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
     HICON SetIcon(HICON hIcon, BOOL bBigIcon);
 
-    CWnd* GetDlgItem(int nID) const;
-    CWnd* GetParent() const;
-    // Returns the window that had the focus.
-    CWnd* SetFocus();
     BOOL SetForegroundWindow() { return ::SetForegroundWindow(m_hWnd); }
-    CMenu* GetMenu() const;
 
-    int GetWindowText(LPSTR lpszStringBuf, int nMaxCount) const;
-    void GetWindowText(CString& rString) const { rString = GetWindowTextOf(m_hWnd); }
     // The whole text of any window, however long.
     static CString GetWindowTextOf(HWND hWnd);
-    int GetWindowTextLength() const { return ::GetWindowTextLengthA(m_hWnd); }
     void SetWindowText(LPCSTR lpszString) { ::SetWindowTextA(m_hWnd, lpszString); }
 
     // Data exchange between the controls and the members (DoDataExchange);
@@ -124,10 +105,9 @@ protected:
     // The base handlers: the message's default processing, for a derived
     // handler that wants it (CDialog::OnSysCommand(nID, lParam) and so on).
     void OnPaint() { Default(); }
-    void OnClose() { Default(); }
     void OnSize(UINT, int, int) { Default(); }
     void OnSysCommand(UINT, LPARAM) { Default(); }
-    void OnInitMenu(CMenu*) { Default(); }
+    void OnInitMenu(CMenuHandle*) { Default(); }
     HCURSOR OnQueryDragIcon() { return reinterpret_cast<HCURSOR>(Default()); }
     void OnDrawClipboard() { Default(); }
     void OnChangeCbChain(HWND, HWND) { Default(); }
@@ -135,6 +115,17 @@ protected:
     void OnRButtonDblClk(UINT, CPoint) { Default(); }
 
 private:
+    HWND UnsubclassWindow();
+
     WNDPROC m_pfnSuper = nullptr;
     MSG m_msgCur{};
+};
+
+// A window that is not ours, seen through a wrapper of its class for the life
+// of a block: it neither subclasses nor destroys the window.
+template <class T>
+class CWndView : public T {
+public:
+    explicit CWndView(HWND hWnd) { this->Attach(hWnd); }
+    ~CWndView() override { this->Detach(); }
 };

@@ -229,8 +229,8 @@ void CKeeperDlg::OnDblClkClipList(NMHDR*, LRESULT* pResult)
 void CKeeperDlg::OnBeginLabelEditClipList(NMHDR*, LRESULT* pResult)
 {
     // The same limit as the naming dialog's field.
-    if (CEdit* pEdit = m_wndClipList.GetEditControl())
-        pEdit->LimitText(50);
+    CWndView<CEdit> edit(m_wndClipList.GetEditControl());
+    edit.LimitText(50);
     m_bEditingLabel = true;
     *pResult = 0;
 }

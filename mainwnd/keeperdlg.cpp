@@ -92,8 +92,8 @@ BOOL CKeeperDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
 
-    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon));
+    SetIcon(m_hIcon, TRUE);
+    SetIcon(m_hSmallIcon, FALSE);
 
     // Image k is the icon of clip kind k.
     m_pImageList = new CImageList;
@@ -101,7 +101,7 @@ BOOL CKeeperDlg::OnInitDialog()
     HINSTANCE hInst = AfxGetResourceHandle();
     for (int k = 0; k < CK_COUNT; ++k)
         m_pImageList->Add(::LoadIconA(hInst, MAKEINTRESOURCEA(ClipKindIconId(k))));
-    m_wndClipList.SetImageList(m_pImageList, LVSIL_NORMAL);
+    m_wndClipList.SetImageList(*m_pImageList, LVSIL_NORMAL);
 
     m_nClipCount = 0;
     m_hAccel = ::LoadAcceleratorsA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_ACCELERATOR));
@@ -182,7 +182,7 @@ void CKeeperDlg::OnPaint()
 
 HCURSOR CKeeperDlg::OnQueryDragIcon() { return reinterpret_cast<HCURSOR>(m_hIcon); }
 
-void CKeeperDlg::OnInitMenu(CMenu* pMenu)
+void CKeeperDlg::OnInitMenu(CMenuHandle* pMenu)
 {
     const bool bSelection = m_wndClipList.GetNextItem(-1, LVNI_SELECTED) != -1;
     const UINT nSelection = MF_BYCOMMAND | (bSelection ? MF_ENABLED : MF_GRAYED);

@@ -66,7 +66,7 @@ protected:
     void OnSysCommand(UINT nID, LPARAM lParam);
     void OnPaint();
     HCURSOR OnQueryDragIcon();
-    void OnInitMenu(CMenu* pMenu);
+    void OnInitMenu(CMenuHandle* pMenu);
     void OnSize(UINT nType, int cx, int cy);
     void OnDrawClipboard();
     LRESULT OnDrawClipboardLater(WPARAM wParam, LPARAM lParam);

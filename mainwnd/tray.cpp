@@ -67,17 +67,17 @@ void CKeeperDlg::ShowTrayMenu()
     CMenu menu;
     if (!menu.LoadMenu(IDR_TRAYMENU))
         return;
-    CMenu* pPopup = menu.GetSubMenu(0);
-    if (pPopup == nullptr || pPopup->m_hMenu == nullptr)
+    CMenuHandle popup = menu.GetSubMenu(0);
+    if (popup.GetSafeHmenu() == nullptr)
         return;
     if (!IsIconic() && IsWindowVisible())
-        pPopup->ModifyMenu(ID_POPUP_AFFICHER, MF_BYCOMMAND | MF_STRING, ID_POPUP_AFFICHER, Texts::kTrayHide);
+        popup.ModifyMenu(ID_POPUP_AFFICHER, MF_BYCOMMAND | MF_STRING, ID_POPUP_AFFICHER, Texts::kTrayHide);
     POINT pt = {};
     ::GetCursorPos(&pt);
     // Without the foreground the menu would not close when the user clicks
     // elsewhere; the posted message lets it close at once afterwards.
     SetForegroundWindow();
-    Sys().TrackPopupMenuEx(pPopup->m_hMenu, 0, pt.x, pt.y, m_hWnd, nullptr);
+    Sys().TrackPopupMenuEx(popup, 0, pt.x, pt.y, m_hWnd, nullptr);
     PostMessage(WM_USER, 0, 0);
     menu.DestroyMenu();
 }

@@ -2,7 +2,6 @@
 // of image lists, menus and windows, and the application object.
 #include <gtest/gtest.h>
 
-#include "fw/tempmap.h"
 #include "tests/fw/fw_test_support.h"
 
 namespace {
@@ -13,51 +12,58 @@ protected:
     {
         ASSERT_TRUE(dlg.Create(IDD_FW_TEST));
         dlg.ShowWindow(SW_SHOW);
-        ASSERT_TRUE(list.SubclassDlgItem(IDC_FW_LIST, &dlg));
+        ASSERT_TRUE(list.SubclassWindow(GetDlgItem(dlg.m_hWnd, IDC_FW_LIST)));
     }
     void TearDown() override { dlg.DestroyWindow(); }
     CDialog dlg{IDD_FW_TEST};
     CListCtrl list;
 };
 
-TEST_F(FwControls, ListItemsKeepTheirTextDataAndState)
+TEST_F(FwControls, ListItemsKeepTheirTextAndData)
 {
     // Icon view places items by their images.
     CImageList images;
     images.Create(32, 32, ILC_COLOR24 | ILC_MASK, 4, 4);
-    images.Add(LoadIconA(nullptr, IDI_APPLICATION));
-    list.SetImageList(&images, LVSIL_NORMAL);
+    EXPECT_EQ(images.Add(LoadIconA(nullptr, IDI_APPLICATION)), 0);
+    list.SetImageList(images, LVSIL_NORMAL);
     const std::string longText(700, 'z');
-    EXPECT_EQ(list.InsertItem(0, "Texte", 3), 0);
-    EXPECT_EQ(list.InsertItem(1, longText.c_str(), 1), 1);
-    EXPECT_EQ(list.GetItemCount(), 2);
+    const DWORD_PTR data = static_cast<DWORD_PTR>(0x123456789ABCull);  // a pointer's full width
+    LVITEMA item{};
+    item.mask = LVIF_TEXT | LVIF_IMAGE;
+    item.pszText = const_cast<char*>("Texte");
+    EXPECT_EQ(list.InsertItem(&item), 0);
+    item.mask |= LVIF_PARAM;
+    item.iItem = 1;
+    item.pszText = const_cast<char*>(longText.c_str());
+    item.lParam = static_cast<LPARAM>(data);
+    EXPECT_EQ(list.InsertItem(&item), 1);
+    EXPECT_EQ(ListView_GetItemCount(list), 2);
     EXPECT_STREQ(list.GetItemText(0, 0), "Texte");
     EXPECT_EQ(std::string(list.GetItemText(1, 0)), longText);  // past the first buffers
     EXPECT_TRUE(list.SetItemText(0, 0, "Image 1"));
     EXPECT_STREQ(list.GetItemText(0, 0), "Image 1");
-
-    const DWORD_PTR data = static_cast<DWORD_PTR>(0x123456789ABCull);  // a pointer's full width
-    EXPECT_TRUE(list.SetItemData(1, data));
     EXPECT_EQ(list.GetItemData(1), data);
     EXPECT_EQ(list.GetItemData(0), 0u);
 
     EXPECT_EQ(list.GetNextItem(-1, LVNI_SELECTED), -1);
-    EXPECT_TRUE(list.SetItemState(1, LVIS_SELECTED, LVIS_SELECTED));
+    ListView_SetItemState(list, 1, LVIS_SELECTED, LVIS_SELECTED);
     EXPECT_EQ(list.GetNextItem(-1, LVNI_SELECTED), 1);
-    EXPECT_EQ(list.GetSelectedCount(), 1u);
-    EXPECT_EQ(list.GetItemState(1, LVIS_SELECTED | LVIS_FOCUSED) & LVIS_SELECTED, static_cast<UINT>(LVIS_SELECTED));
 
-    CRect rc;
-    ASSERT_TRUE(list.GetItemRect(1, &rc, LVIR_ICON));
-    UINT flags = 0;
-    EXPECT_EQ(list.HitTest(CPoint(rc.left + rc.Width() / 2, rc.top + rc.Height() / 2), &flags), 1);
-    EXPECT_NE(flags & LVHT_ONITEM, 0u);
-    EXPECT_EQ(list.HitTest(CPoint(-50, -50), &flags), -1);
+    EXPECT_EQ(list.InsertColumn(0, "Taille", LVCFMT_RIGHT, 80, 0), 0);
+    char szHeading[16] = {};
+    LVCOLUMNA col{};
+    col.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
+    col.pszText = szHeading;
+    col.cchTextMax = sizeof szHeading;
+    ASSERT_TRUE(list.SendMessage(LVM_GETCOLUMNA, 0, reinterpret_cast<LPARAM>(&col)));
+    EXPECT_EQ(col.cx, 80);
+    EXPECT_EQ(col.fmt & LVCFMT_JUSTIFYMASK, LVCFMT_RIGHT);
+    EXPECT_STREQ(szHeading, "Taille");
 
     EXPECT_TRUE(list.DeleteItem(0));
     EXPECT_EQ(list.GetItemData(0), data);
     EXPECT_TRUE(list.DeleteAllItems());
-    EXPECT_EQ(list.GetItemCount(), 0);
+    EXPECT_EQ(ListView_GetItemCount(list), 0);
     list.SetImageList(nullptr, LVSIL_NORMAL);  // the image list is ours to destroy
 }
 
@@ -68,21 +74,23 @@ TEST_F(FwControls, StatusBarPartsAndTexts)
     int edges[3] = {50, 120, -1};
     EXPECT_TRUE(bar.SetParts(3, edges));
     int read[3] = {};
-    EXPECT_EQ(bar.GetParts(3, read), 3);
+    EXPECT_EQ(bar.SendMessage(SB_GETPARTS, 3, reinterpret_cast<LPARAM>(read)), 3);
     EXPECT_EQ(std::vector<int>(read, read + 3), std::vector<int>(edges, edges + 3));
 
     const CString part0 = "Dans le presse-papier : Bloc-notes";
     EXPECT_TRUE(bar.SetText(part0, 0, 0));
     EXPECT_TRUE(bar.SetText("Total : 0.0 Ko", 2, SBT_NOBORDERS));
+    auto text = [&](int nPart, int* pType) {
+        char sz[128] = {};
+        *pType = HIWORD(bar.SendMessage(SB_GETTEXTA, static_cast<WPARAM>(nPart), reinterpret_cast<LPARAM>(sz)));
+        return std::string(sz);
+    };
     int nType = -1;
-    EXPECT_TRUE(bar.GetText(0, &nType) == part0);
+    EXPECT_EQ(text(0, &nType), part0.GetString());
     EXPECT_EQ(nType, 0);
-    EXPECT_STREQ(bar.GetText(2, &nType), "Total : 0.0 Ko");
+    EXPECT_EQ(text(2, &nType), "Total : 0.0 Ko");
     EXPECT_EQ(nType, SBT_NOBORDERS);
-    EXPECT_TRUE(bar.GetText(1).IsEmpty());
-    CRect rc;
-    EXPECT_TRUE(bar.GetRect(0, &rc));
-    EXPECT_EQ(rc.right, 50);
+    EXPECT_EQ(text(1, &nType), "");
 }
 
 // Each holder of the image list is one reference: two of ours, plus the
@@ -119,29 +127,32 @@ private:
 
 TEST_F(FwControls, AnImageListIsDestroyedExactlyOnce)
 {
-    // Alone: its object destroys it.
+    // Alone: its owner destroys it.
     {
         auto* pImages = new CImageList;
         ASSERT_TRUE(pImages->Create(32, 32, ILC_COLOR24 | ILC_MASK, 4, 4));
         EXPECT_EQ(pImages->Add(LoadIconA(nullptr, IDI_APPLICATION)), 0);
-        EXPECT_EQ(pImages->GetImageCount(), 1);
-        References refs(pImages->m_hImageList);
+        EXPECT_EQ(ImageList_GetImageCount(*pImages), 1);
+        References refs(*pImages);
         ASSERT_TRUE(refs.Valid());
         delete pImages;
         EXPECT_EQ(refs.OthersLeft(), 0u);
     }
     // Taken back from the list view (no LVS_SHAREIMAGELISTS) first: the
-    // object destroys it; the wrapper SetImageList gave back owns nothing.
+    // owner destroys it; the views SetImageList gives back destroy nothing.
     {
         auto* pImages = new CImageList;
         pImages->Create(32, 32, ILC_COLOR24 | ILC_MASK, 4, 4);
-        References refs(pImages->m_hImageList);
-        EXPECT_EQ(list.SetImageList(pImages, LVSIL_NORMAL), nullptr);
-        EXPECT_EQ(list.GetImageList(LVSIL_NORMAL)->m_hImageList, pImages->m_hImageList);
-        CImageList* pOld = list.SetImageList(nullptr, LVSIL_NORMAL);
-        ASSERT_NE(pOld, nullptr);
-        EXPECT_EQ(pOld->m_hImageList, pImages->m_hImageList);
-        fw::DeleteTempObjects();
+        References refs(*pImages);
+        EXPECT_EQ(list.SetImageList(*pImages, LVSIL_NORMAL).GetSafeHandle(), nullptr);
+        EXPECT_EQ(ListView_GetImageList(list, LVSIL_NORMAL), pImages->GetSafeHandle());
+        {
+            const CImageListHandle old = list.SetImageList(nullptr, LVSIL_NORMAL);
+            EXPECT_EQ(old.GetSafeHandle(), pImages->GetSafeHandle());
+            const CImageListHandle copy = old;
+            EXPECT_EQ(copy.GetSafeHandle(), pImages->GetSafeHandle());
+        }
+        EXPECT_EQ(refs.OthersLeft(), 1u);  // still there: its owner's
         delete pImages;
         list.DestroyWindow();
         EXPECT_EQ(refs.OthersLeft(), 0u);
@@ -152,29 +163,34 @@ TEST_F(FwControls, AListViewDestroysAnImageListLeftToIt)
 {
     CImageList images;
     images.Create(32, 32, ILC_COLOR24 | ILC_MASK, 4, 4);
-    References refs(images.m_hImageList);
-    list.SetImageList(&images, LVSIL_NORMAL);
+    References refs(images);
+    list.SetImageList(images, LVSIL_NORMAL);
     images.Detach();
     list.DestroyWindow();
     EXPECT_EQ(refs.OthersLeft(), 0u);
 }
 
-TEST(FwMenu, OwnsWhatItLoadsAndNotWhatItWraps)
+TEST(FwMenu, OwnsWhatItLoadsAndNotWhatItViews)
 {
     HMENU hMenu = nullptr, hPopup = nullptr;
     {
         CMenu menu;
         ASSERT_TRUE(menu.LoadMenu(IDR_FW_MENU));
-        hMenu = menu.m_hMenu;
-        CMenu* pPopup = menu.GetSubMenu(0);
-        ASSERT_NE(pPopup, nullptr);
-        hPopup = pPopup->m_hMenu;
-        EXPECT_EQ(pPopup->EnableMenuItem(ID_FW_FIRST, MF_BYCOMMAND | MF_GRAYED), static_cast<UINT>(MF_ENABLED));
-        pPopup->CheckMenuItem(ID_FW_SECOND, MF_BYCOMMAND | MF_CHECKED);
-        EXPECT_EQ(pPopup->GetMenuState(ID_FW_FIRST, MF_BYCOMMAND) & MF_GRAYED, static_cast<UINT>(MF_GRAYED));
-        EXPECT_EQ(pPopup->GetMenuState(ID_FW_SECOND, MF_BYCOMMAND) & MF_CHECKED, static_cast<UINT>(MF_CHECKED));
-        fw::DeleteTempObjects();
-        EXPECT_TRUE(IsMenu(hPopup));
+        hMenu = menu.GetSafeHmenu();
+        {
+            CMenuHandle popup = menu.GetSubMenu(0);
+            ASSERT_NE(popup.GetSafeHmenu(), nullptr);
+            hPopup = popup.GetSafeHmenu();
+            EXPECT_EQ(popup.EnableMenuItem(ID_FW_FIRST, MF_BYCOMMAND | MF_GRAYED), static_cast<UINT>(MF_ENABLED));
+            popup.CheckMenuItem(ID_FW_SECOND, MF_BYCOMMAND | MF_CHECKED);
+            EXPECT_EQ(GetMenuState(popup, ID_FW_FIRST, MF_BYCOMMAND) & MF_GRAYED, static_cast<UINT>(MF_GRAYED));
+            EXPECT_EQ(GetMenuState(popup, ID_FW_SECOND, MF_BYCOMMAND) & MF_CHECKED, static_cast<UINT>(MF_CHECKED));
+            EXPECT_TRUE(popup.ModifyMenu(ID_FW_FIRST, MF_BYCOMMAND | MF_STRING, ID_FW_FIRST, "&Autre"));
+        }
+        EXPECT_TRUE(IsMenu(hPopup));  // the view went, the menu stays
+        char sz[32] = {};
+        GetMenuStringA(hPopup, ID_FW_FIRST, sz, sizeof sz, MF_BYCOMMAND);
+        EXPECT_STREQ(sz, "&Autre");
     }
     EXPECT_FALSE(IsMenu(hMenu));
 
@@ -192,10 +208,8 @@ TEST(FwWnd, AWindowGoesWithItsObjectUnlessDetached)
         COwnerWnd wnd;
         hWnd = wnd.m_hWnd;
         ASSERT_TRUE(IsWindow(hWnd));
-        CString text;
         wnd.SetWindowText(std::string(300, 'a').c_str());
-        wnd.GetWindowText(text);
-        EXPECT_EQ(text.GetLength(), 300);
+        EXPECT_EQ(CWnd::GetWindowTextOf(wnd).GetLength(), 300);
     }
     EXPECT_FALSE(IsWindow(hWnd));
     {

@@ -14,7 +14,7 @@ TEST(DdxExchange, PutsTheTextInTakesItBackAndLimitsTheEdit)
     ASSERT_TRUE(dlg.Create(IDD_FW_TEST));  // OnInitDialog loads the controls
     const HWND hEdit = GetDlgItem(dlg.m_hWnd, IDC_FW_EDIT);
     CString text;
-    dlg.m_wndEdit.GetWindowText(text);
+    text = CWnd::GetWindowTextOf(dlg.m_wndEdit);
     EXPECT_STREQ(text, "abc");
     EXPECT_EQ(SendMessageA(hEdit, EM_GETLIMITTEXT, 0, 0), 10);
 
@@ -40,7 +40,7 @@ TEST(DdxExchange, ATextTooLongIsRefusedAndTheDialogStaysOpen)
     dlg.m_strText = "avant";
     HWND hDlg = nullptr, hEdit = nullptr, hFocus = nullptr;
     BOOL bOpenAfterOK = FALSE;
-    int nStart = -1, nEnd = -1;
+    DWORD nStart = ~0u, nEnd = ~0u;
     std::size_t nBoxes = 0;
     dlg.Then([&] {
            hDlg = dlg.m_hWnd;
@@ -51,7 +51,7 @@ TEST(DdxExchange, ATextTooLongIsRefusedAndTheDialogStaysOpen)
        }).Then([&] {
              bOpenAfterOK = dlg.IsWindowVisible();
              hFocus = GetFocus();
-             dlg.m_wndEdit.GetSel(nStart, nEnd);
+             dlg.m_wndEdit.SendMessage(EM_GETSEL, reinterpret_cast<WPARAM>(&nStart), reinterpret_cast<LPARAM>(&nEnd));
              nBoxes = boxes.s_boxes.size();
              dlg.PostMessage(WM_COMMAND, IDCANCEL);
          });

@@ -120,13 +120,13 @@ TEST(DialogModal, PreTranslateMessageSeesTheKeysOfItsControlsFirst)
     dlg.m_swallow = [](const MSG& msg) { return msg.message == WM_CHAR && msg.wParam == 'x'; };
     CString text;
     dlg.Then([&] {
-           dlg.m_wndEdit.SetFocus();
+           SetFocus(dlg.m_wndEdit);
            dlg.m_log.clear();
            PostMessageA(dlg.m_wndEdit.m_hWnd, WM_KEYDOWN, VK_END, 1);  // no character
            PostMessageA(dlg.m_wndEdit.m_hWnd, WM_CHAR, 'x', 1);
            PostMessageA(dlg.m_wndEdit.m_hWnd, WM_CHAR, 'y', 1);
        }).Then([&] {
-        dlg.m_wndEdit.GetWindowText(text);
+        text = CWnd::GetWindowTextOf(dlg.m_wndEdit);
         dlg.EndDialog(IDCANCEL);
     });
     EXPECT_EQ(dlg.DoModal(), IDCANCEL);

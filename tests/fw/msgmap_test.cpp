@@ -2,21 +2,21 @@
 // subclassed controls, driven with SendMessage as the system would.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <new>
 
-#include "fw/tempmap.h"
 #include "tests/fw/fw_test_support.h"
 
 namespace {
 
 std::string Str(const char* format, ...)
 {
-    CString s;
+    char sz[512];
     va_list args;
     va_start(args, format);
-    s.FormatV(format, args);
+    std::vsnprintf(sz, sizeof sz, format, args);
     va_end(args);
-    return s.GetString();
+    return sz;
 }
 
 using Log = std::vector<std::string>;
@@ -27,7 +27,6 @@ public:
     Log m_log;
     LRESULT m_beginEditResult = FALSE;
     bool m_bPaintWithDC = false;
-    bool m_bCloseByDefault = false;
     HCURSOR m_hDragIcon = LoadCursorA(nullptr, IDC_ARROW);
     HBRUSH m_hEditBrush = GetSysColorBrush(COLOR_INFOBK);
 
@@ -49,7 +48,7 @@ protected:
         CDialog::OnSysCommand(nID, lParam);
     }
     HCURSOR OnQueryDragIcon() { return m_hDragIcon; }
-    void OnInitMenu(CMenu* pMenu) { m_log.push_back(Str("OnInitMenu %p", static_cast<void*>(pMenu->m_hMenu))); }
+    void OnInitMenu(CMenuHandle* pMenu) { m_log.push_back(Str("OnInitMenu %p", static_cast<void*>(pMenu->GetSafeHmenu()))); }
     void OnDrawClipboard() { m_log.push_back("OnDrawClipboard"); }
     void OnChangeCbChain(HWND hWndRemove, HWND hWndAfter)
     {
@@ -59,12 +58,6 @@ protected:
     void OnRButtonDblClk(UINT nFlags, CPoint point)
     {
         m_log.push_back(Str("OnRButtonDblClk %u %ld %ld", nFlags, point.x, point.y));
-    }
-    void OnClose()
-    {
-        m_log.push_back("OnClose");
-        if (m_bCloseByDefault)
-            CDialog::OnClose();
     }
     void OnCancel() override
     {
@@ -103,7 +96,6 @@ BEGIN_MESSAGE_MAP(CMapDlg, CDialog)
     ON_WM_CHANGECBCHAIN()
     ON_WM_DESTROYCLIPBOARD()
     ON_WM_RBUTTONDBLCLK()
-    ON_WM_CLOSE()
     ON_COMMAND(ID_FW_FIRST, OnFirst)
     ON_COMMAND(ID_FW_SECOND, OnSecond)
     ON_BN_CLICKED(IDC_FW_BUTTON, OnButton)
@@ -223,17 +215,20 @@ TEST_F(MessageMap, CommandsAndNotificationsReachTheRightHandlers)
 TEST_F(MessageMap, TheListViewSeesTheNotificationResult)
 {
     CListCtrl list;
-    ASSERT_TRUE(list.SubclassDlgItem(IDC_FW_LIST, &dlg));
-    list.InsertItem(0, "Texte", 0);
+    ASSERT_TRUE(list.SubclassWindow(Item(IDC_FW_LIST)));
+    LVITEMA item{};
+    item.mask = LVIF_TEXT;
+    item.pszText = const_cast<char*>("Texte");
+    list.InsertItem(&item);
 
     // TRUE from LVN_BEGINLABELEDIT refuses the edit, FALSE allows it.
     dlg.m_beginEditResult = TRUE;
     EXPECT_EQ(list.EditLabel(0), nullptr);
     dlg.m_beginEditResult = FALSE;
-    CEdit* pEdit = list.EditLabel(0);
-    ASSERT_NE(pEdit, nullptr);
-    EXPECT_TRUE(IsWindow(pEdit->m_hWnd));
-    EXPECT_EQ(list.GetEditControl(), pEdit);  // one wrapper per handle
+    const HWND hEdit = list.EditLabel(0);
+    ASSERT_NE(hEdit, nullptr);
+    EXPECT_TRUE(IsWindow(hEdit));
+    EXPECT_EQ(list.GetEditControl(), hEdit);
     const std::string begin = Str("OnBeginLabelEdit %d %p", IDC_FW_LIST, static_cast<void*>(list.m_hWnd));
     EXPECT_EQ(dlg.m_log, (Log{begin, begin}));
 }
@@ -251,9 +246,7 @@ TEST_F(MessageMap, UnhandledMessagesAndBaseHandlersGetTheDefaultProcessing)
     dlg.SendMessage(DM_SETDEFID, IDC_FW_BUTTON);
     EXPECT_EQ(dlg.SendMessage(DM_GETDEFID), MAKELRESULT(IDC_FW_BUTTON, DC_HASDEFID));
     dlg.SetWindowText("Nouveau titre");
-    CString title;
-    dlg.GetWindowText(title);
-    EXPECT_STREQ(title, "Nouveau titre");
+    EXPECT_STREQ(CWnd::GetWindowTextOf(dlg), "Nouveau titre");
 
     // Painting through the base handler and through a paint DC both
     // validate the window: a second UpdateWindow paints nothing.
@@ -261,8 +254,8 @@ TEST_F(MessageMap, UnhandledMessagesAndBaseHandlersGetTheDefaultProcessing)
         dlg.m_bPaintWithDC = bWithDC;
         dlg.m_log.clear();
         dlg.Invalidate();
-        dlg.UpdateWindow();
-        dlg.UpdateWindow();
+        UpdateWindow(dlg);
+        UpdateWindow(dlg);
         EXPECT_FALSE(GetUpdateRect(dlg.m_hWnd, nullptr, FALSE));
         EXPECT_EQ(dlg.m_log, Log{"OnPaint"}) << bWithDC;
     }
@@ -272,14 +265,11 @@ TEST_F(MessageMap, UnhandledMessagesAndBaseHandlersGetTheDefaultProcessing)
     dlg.ShowWindow(SW_RESTORE);
     ProcessPendingMessages();
 
-    // WM_CLOSE: a handler that keeps the default makes it the cancel command.
+    // WM_CLOSE, taken by no map, becomes the cancel command.
     dlg.m_log.clear();
     dlg.SendMessage(WM_CLOSE);
     ProcessPendingMessages();
-    dlg.m_bCloseByDefault = true;
-    dlg.SendMessage(WM_CLOSE);
-    ProcessPendingMessages();
-    EXPECT_EQ(dlg.m_log, (Log{"OnClose", "OnClose", "OnCancel"}));
+    EXPECT_EQ(dlg.m_log, (Log{"OnCancel"}));
     EXPECT_FALSE(dlg.IsWindowVisible());  // a modeless dialog is hidden by EndDialog
 }
 
@@ -296,7 +286,7 @@ TEST_F(MessageMap, NoExceptionCrossesAWindowProcedure)
 
     // And through the procedure of a subclassed control.
     CThrowingEdit edit;
-    ASSERT_TRUE(edit.SubclassDlgItem(IDC_FW_EDIT, &dlg));
+    ASSERT_TRUE(edit.SubclassWindow(Item(IDC_FW_EDIT)));
     EXPECT_EQ(edit.SendMessage(WM_CHAR, 'a', 1), 0);
     EXPECT_TRUE(IsWindow(edit.m_hWnd));
 }
@@ -309,22 +299,22 @@ TEST_F(MessageMap, SubclassedControlsHaveMapsOfTheirOwn)
     bar.SendMessage(WM_RBUTTONDBLCLK, MK_RBUTTON, MAKELPARAM(12, 3));
     EXPECT_EQ(bar.m_log, Log{"bar OnRButtonDblClk 2 12 3"});
     bar.SetText("Total : 0.0 Ko", 0, 0);  // not in the map: the control's own
-    EXPECT_STREQ(bar.GetText(0), "Total : 0.0 Ko");
+    char sz[64] = {};
+    bar.SendMessage(SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(sz));
+    EXPECT_STREQ(sz, "Total : 0.0 Ko");
 
     CFilterEdit edit;
-    ASSERT_TRUE(edit.SubclassDlgItem(IDC_FW_EDIT, &dlg));
+    ASSERT_TRUE(edit.SubclassWindow(Item(IDC_FW_EDIT)));
     CEdit other;
-    EXPECT_FALSE(other.SubclassDlgItem(IDC_FW_EDIT, &dlg));
+    EXPECT_FALSE(other.SubclassWindow(Item(IDC_FW_EDIT)));
     for (char ch : std::string("axb"))
         edit.SendMessage(WM_CHAR, static_cast<WPARAM>(ch), 1);
-    CString text;
-    edit.GetWindowText(text);
-    EXPECT_STREQ(text, "ab");
+    EXPECT_STREQ(CWnd::GetWindowTextOf(edit), "ab");
 
-    EXPECT_EQ(CWnd::FromHandle(bar.m_hWnd), &bar);
-    EXPECT_EQ(CWnd::FromHandle(edit.m_hWnd), &edit);
-    EXPECT_EQ(CWnd::FromHandle(dlg.m_hWnd), &dlg);
-    EXPECT_EQ(dlg.GetDlgItem(IDC_FW_EDIT), &edit);
+    EXPECT_EQ(CWnd::FromHandlePermanent(bar.m_hWnd), &bar);
+    EXPECT_EQ(CWnd::FromHandlePermanent(edit.m_hWnd), &edit);
+    EXPECT_EQ(CWnd::FromHandlePermanent(dlg.m_hWnd), &dlg);
+    EXPECT_EQ(CWnd::FromHandlePermanent(Item(IDC_FW_EDIT)), &edit);
 
     // Destroying the dialog lets every object go of its window.
     dlg.DestroyWindow();
@@ -333,16 +323,19 @@ TEST_F(MessageMap, SubclassedControlsHaveMapsOfTheirOwn)
     EXPECT_EQ(edit.m_hWnd, nullptr);
 }
 
-TEST_F(MessageMap, TemporaryWrappersOwnNothing)
+TEST_F(MessageMap, AViewOfAWindowThatIsNotOursOwnsNothing)
 {
     const HWND hButton = Item(IDC_FW_BUTTON);
-    CWnd* pButton = CWnd::FromHandle(hButton);
-    ASSERT_NE(pButton, nullptr);
-    EXPECT_EQ(pButton->m_hWnd, hButton);
-    EXPECT_EQ(CWnd::FromHandlePermanent(hButton), nullptr);
-    EXPECT_EQ(dlg.GetDlgItem(IDC_FW_BUTTON), pButton);
-    fw::DeleteTempObjects();
+    {
+        CWndView<CWnd> button(hButton);
+        EXPECT_EQ(button.m_hWnd, hButton);
+        EXPECT_EQ(CWnd::FromHandlePermanent(hButton), nullptr);  // not subclassed
+        button.SetWindowText("Vu");
+    }
     EXPECT_TRUE(IsWindow(hButton));
+    EXPECT_STREQ(CWnd::GetWindowTextOf(hButton), "Vu");
+    CWndView<CEdit> none(nullptr);  // a label editor that never came
+    none.LimitText(5);
 }
 
 }  // namespace
