@@ -211,9 +211,10 @@ DibPaintPlan PlanDibPaint(const std::uint8_t* pData, std::size_t nSize)
 {
     DibPaintPlan p;
     const DibLayout d = ReadDib(pData, nSize);
-    // The whole bitmap, or the rows (or the stream) its record holds.
-    const bool bShown = d.valid() || (d.fault == DibFault::BitsOutside &&
-                                      (d.IsRle() ? d.nBitsAvailable > 0 : d.nRowsPresent > 0));
+    // The whole bitmap, or the rows (or the stream) its record holds; an
+    // empty stream, which a whole RLE DIB may have, shows nothing either.
+    const bool bShown = (d.valid() || d.fault == DibFault::BitsOutside) &&
+                        (d.IsRle() ? d.nBitsAvailable > 0 : d.nRowsPresent > 0);
     if (!bShown)
         return p;
     const DibHeader& h = d.header;

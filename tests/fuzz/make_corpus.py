@@ -75,6 +75,7 @@ def dibs():
     deltas = bytes((0, 2, 0, 255)) * 15 + bytes((0, 2, 3, 174, 3, 1, 0, 1))
     yield "rle8_deltas", info(4000, 4000, 8, 1, clr_used=2, size_image=len(deltas)) + table(2) + deltas
     yield "rle8_huge", info(65535, 65535, 8, 1, clr_used=2) + table(2) + bytes((1, 1, 0, 1))
+    yield "rle8_empty", info(4, 2, 8, 1, clr_used=2) + table(2)
     yield "rle4_cut", info(9, 3, 4, 2, clr_used=3, size_image=40) + table(3) + bytes((9, 0x12, 0, 0, 4))
     yield "int_min_height", info(3, -0x80000000, 24) + bits(3, 2, 24)
 
