@@ -94,11 +94,12 @@ struct DibRange {
 // bytes allowed before it met a fault: the header when the header was whole,
 // the offsets when the table was inside the record, and so on.
 //
-// What the painter shows: a DIB that is valid() is painted whole. One whose
-// fault is BitsOutside can be shown as far as its bytes allow: nRowsPresent
-// whole rows of an uncompressed or bit-field bitmap (the first rows stored:
-// the bottom ones when bottom-up), or the RLE stream cut at nBitsAvailable.
-// Any other fault shows nothing.
+// What the painter shows (PlanDibPaint below): a DIB that is valid() is
+// painted whole, unless it is an RLE one whose stream has no bytes. One
+// whose fault is BitsOutside can be shown as far as its bytes allow:
+// nRowsPresent whole rows of an uncompressed or bit-field bitmap (the first
+// rows stored: the bottom ones when bottom-up), or the RLE stream cut at
+// nBitsAvailable. Any other fault shows nothing.
 struct DibLayout {
     DibFault fault = DibFault::Truncated;
     DibHeader header;
