@@ -1,6 +1,8 @@
 #include "dialogs/dibpainter.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -13,14 +15,6 @@ struct PaintInfo {
     BITMAPINFOHEADER header;
     RGBQUAD colors[256];
 };
-
-// What can be shown of a bitmap: the whole of it, or the rows its record holds.
-bool IsPaintable(const DibLayout& d)
-{
-    if (d.valid())
-        return true;
-    return d.fault == DibFault::BitsOutside && (d.IsRle() ? d.nBitsAvailable > 0 : d.nRowsPresent > 0);
-}
 
 }  // namespace
 
@@ -88,58 +82,39 @@ BOOL CDibPainter::DrawBits(CDC* pDC, int x, int y, int cx, int cy) const
 {
     if (m_pDib == nullptr)
         return FALSE;
-    const DibLayout d = ReadDib(m_pDib, m_dwSize);
-    if (!IsPaintable(d))
+    const DibPaintPlan plan = PlanDibPaint(m_pDib, m_dwSize);
+    if (!plan.bPaint)
         return FALSE;
 
     PaintInfo info{};
     BITMAPINFOHEADER& h = info.header;
     h.biSize = sizeof h;
-    h.biWidth = d.header.nWidth;
+    h.biWidth = plan.nWidth;
+    h.biHeight = plan.nHeight;
     h.biPlanes = 1;
-    h.biBitCount = d.header.nBitCount;
-    h.biCompression = d.header.IsCore() ? BI_RGB : d.header.nCompression;
-
-    if (h.biCompression == BI_BITFIELDS) {
-        // The masks follow a 40-byte header and sit inside a longer one.
-        std::memcpy(info.colors, m_pDib + DIB_INFO_HEADER, 12);
-    } else if (h.biBitCount <= 8) {
-        // Only the entries a pixel can name; a core table's 3-byte entries widen.
-        const std::vector<DibColor> table = ReadColorTable(m_pDib, m_dwSize, d);
-        const std::size_t n = std::min<std::size_t>(table.size(), std::size_t{1} << h.biBitCount);
-        for (std::size_t i = 0; i < n; ++i)
-            info.colors[i] = {table[i].blue, table[i].green, table[i].red, 0};
-        h.biClrUsed = static_cast<DWORD>(n);
-        if (n == 0)
-            return FALSE;  // a table the pixels cannot do without
+    h.biBitCount = plan.nBitCount;
+    h.biCompression = plan.nCompression;
+    h.biSizeImage = plan.nSizeImage;
+    h.biClrUsed = plan.nClrUsed;
+    if (plan.nCompression == BI_BITFIELDS) {
+        const DWORD masks[3] = {plan.redMask, plan.greenMask, plan.blueMask};
+        std::memcpy(info.colors, masks, sizeof masks);
     }
+    for (std::uint32_t i = 0; i < plan.nTableEntries; ++i)
+        info.colors[i] = {plan.colors[i].blue, plan.colors[i].green, plan.colors[i].red, 0};
 
-    const BYTE* pBits = m_pDib + d.nBitsOffset;
-    const int nRows = static_cast<int>(d.nRows);
-    int nLines = nRows;
-    int yDest = y;
-    if (d.IsRle()) {
-        // GDI decodes no further than the image size it is given.
-        h.biSizeImage = d.nBitsAvailable;
-        h.biHeight = d.header.nHeight;
-    } else {
-        // Only the rows inside the record. Bottom-up rows start at the
-        // picture's bottom, so a cut bitmap keeps its place in the picture.
-        nLines = static_cast<int>(d.nRowsPresent);
-        h.biSizeImage = d.nStride * d.nRowsPresent;
-        h.biHeight = d.IsTopDown() ? -nLines : nLines;
-        if (!d.IsTopDown())
-            yDest = y + (nRows - nLines);
-    }
-    const int nHeight = std::min(cy - (yDest - y), nLines);
-    const int nWidth = std::min(cx, static_cast<int>(d.header.nWidth));
-    if (nWidth <= 0 || nHeight <= 0)
+    // In 64 bits: the caller's sizes can be anything an int holds.
+    const std::int64_t yDest = std::int64_t{y} + plan.nTopRow;
+    const std::int64_t nHeight = std::min<std::int64_t>(std::int64_t{cy} - plan.nTopRow, plan.nLines);
+    const std::int64_t nWidth = std::min<std::int64_t>(cx, plan.nWidth);
+    if (nWidth <= 0 || nHeight <= 0 || yDest > INT_MAX)
         return TRUE;
     // The source is counted from the bitmap's lower left: take the top
-    // nHeight of the nLines rows.
-    ::SetDIBitsToDevice(pDC->GetSafeHdc(), x, yDest, static_cast<DWORD>(nWidth), static_cast<DWORD>(nHeight), 0,
-                        nLines - nHeight, 0, static_cast<UINT>(nLines), pBits,
-                        reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS);
+    // nHeight of the lines handed.
+    const UINT nLines = plan.nLines;
+    ::SetDIBitsToDevice(pDC->GetSafeHdc(), x, static_cast<int>(yDest), static_cast<DWORD>(nWidth),
+                        static_cast<DWORD>(nHeight), 0, static_cast<int>(nLines - nHeight), 0, nLines,
+                        m_pDib + plan.bits.nOffset, reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS);
     return TRUE;
 }
 
@@ -153,11 +128,12 @@ void CDibPainter::Draw(CDC* pDC, int x, int y) const
         hOldPalette = ::SelectPalette(hDC, m_hPalette, FALSE);
         ::RealizePalette(hDC);
     }
-    // Painted at its real size, the right way up, whichever way it is stored.
-    BITMAPINFOHEADER header;
-    if (GetHeader(header)) {
-        const int cy = header.biHeight < 0 ? -header.biHeight : header.biHeight;
-        DrawBits(pDC, 0, 0, header.biWidth, cy);
+    // Painted at its real size, the right way up, whichever way it is
+    // stored: the plan counts the picture's rows without negating a height.
+    if (m_pDib != nullptr) {
+        const DibPaintPlan plan = PlanDibPaint(m_pDib, m_dwSize);
+        if (plan.bPaint)
+            DrawBits(pDC, 0, 0, plan.nWidth, static_cast<int>(plan.nRows));
     }
     if (hOldPalette != nullptr)
         ::SelectPalette(hDC, hOldPalette, FALSE);

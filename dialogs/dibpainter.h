@@ -1,8 +1,9 @@
 // Paints a packed DIB (the bytes of a CF_DIB block) into a device context,
 // with a logical palette made from the bitmap for palette devices. The
-// bitmap is read through the bounded reader: GDI is handed a header and
-// colour table of our own making and only as many rows of bits as the
-// record holds, so nothing past the record is ever read.
+// bitmap is read through the bounded reader, whose paint plan decides
+// everything handed to GDI: a header, masks and colour table of our own
+// making and only as many rows of bits as the record holds, so nothing past
+// the record is ever read. The painter only turns the plan into GDI calls.
 #pragma once
 
 #include <windows.h>

@@ -98,12 +98,21 @@ DibLayout ReadDib(const std::uint8_t* pData, std::size_t nSize)
         h.nClrUsed = U32(pData + 32);
     }
 
-    // Only the 40-byte header is followed by its masks; longer headers hold them.
-    if (nHeaderSize == DIB_INFO_HEADER && h.nCompression == DIB_BITFIELDS)
-        d.nMaskBytes = 12;
     d.nColors = CountColors(h);
-    d.nTableOffset = nHeaderSize + d.nMaskBytes;  // no wrap: nHeaderSize is 40 when masks exist
-
+    d.nTableOffset = nHeaderSize;
+    if (!h.IsCore() && h.nCompression == DIB_BITFIELDS) {
+        // The masks follow a 40-byte header and sit inside one of 52 bytes
+        // or more; between the two there is no room for them.
+        if (nHeaderSize > DIB_INFO_HEADER && nHeaderSize < DIB_V2_HEADER) {
+            d.fault = DibFault::UnknownHeader;
+            return d;
+        }
+        d.masks = {DIB_MASKS_OFFSET, nHeaderSize >= DIB_V3_HEADER ? 16u : DIB_RGB_MASKS_BYTES};
+        if (nHeaderSize == DIB_INFO_HEADER) {
+            d.nMaskBytes = d.masks.nBytes;
+            d.nTableOffset += d.nMaskBytes;
+        }
+    }
     if (!IsPaintable(h)) {
         d.fault = DibFault::Unsupported;
         return d;
@@ -126,14 +135,19 @@ DibLayout ReadDib(const std::uint8_t* pData, std::size_t nSize)
 
     d.nRows = h.nHeight < 0 ? static_cast<std::uint32_t>(-static_cast<std::int64_t>(h.nHeight))
                             : static_cast<std::uint32_t>(h.nHeight);
+    // Each row is padded to whole 32-bit words. Width < 2^31 and a bit count
+    // of at most 32 keep the stride below 2^34, and rows < 2^31: a product
+    // with a stride below 2^33 does not wrap (RLE strides are below 2^32).
+    const std::uint64_t stride = (static_cast<std::uint64_t>(h.nWidth) * h.nBitCount + 31) / 32 * 4;
     if (d.IsRle()) {
+        if (stride * d.nRows > MAX_RLE_DECODED_BYTES) {
+            d.fault = DibFault::BadSize;
+            return d;
+        }
         d.nBitsBytes = h.nSizeImage != 0 ? h.nSizeImage : nRemaining;
     } else {
-        // Each row is padded to whole 32-bit words; the declared image size is
-        // only a hint and is not trusted.
-        const std::uint64_t stride =
-            (static_cast<std::uint64_t>(h.nWidth) * h.nBitCount + 31) / 32 * 4;
-        if (stride > kMax32 || stride * d.nRows > kMax32) {  // stride <= 2^32, rows < 2^31: no wrap
+        // The declared image size is only a hint and is not trusted.
+        if (stride > kMax32 || stride * d.nRows > kMax32) {  // the product only when stride <= 2^32
             d.fault = DibFault::BadSize;
             return d;
         }
@@ -191,4 +205,60 @@ std::vector<DibColor> BuildPaletteEntries(const std::uint8_t* pData, std::size_t
             entries.push_back(FixedPaletteEntry(i));
     }
     return entries;
+}
+
+DibPaintPlan PlanDibPaint(const std::uint8_t* pData, std::size_t nSize)
+{
+    DibPaintPlan p;
+    const DibLayout d = ReadDib(pData, nSize);
+    // The whole bitmap, or the rows (or the stream) its record holds; an
+    // empty stream, which a whole RLE DIB may have, shows nothing either.
+    const bool bShown = (d.valid() || d.fault == DibFault::BitsOutside) &&
+                        (d.IsRle() ? d.nBitsAvailable > 0 : d.nRowsPresent > 0);
+    if (!bShown)
+        return p;
+    const DibHeader& h = d.header;
+    p.nWidth = h.nWidth;
+    p.nBitCount = h.nBitCount;
+    p.nCompression = h.IsCore() ? DIB_RGB : h.nCompression;
+
+    if (p.nCompression == DIB_BITFIELDS) {
+        // GDI takes the red, green and blue masks; an alpha mask is not painted.
+        p.masks = {d.masks.nOffset, DIB_RGB_MASKS_BYTES};
+        const std::uint8_t* q = pData + p.masks.nOffset;
+        p.redMask = U32(q);
+        p.greenMask = U32(q + 4);
+        p.blueMask = U32(q + 8);
+    } else if (h.nBitCount <= 8) {
+        // Only the entries a pixel can name; a core table's 3-byte entries
+        // are widened by the painter. Paintable bit counts this low always
+        // have at least one entry.
+        p.nTableEntryBytes = h.IsCore() ? 3 : 4;
+        p.nTableEntries = std::min(d.nColors, std::uint32_t{1} << h.nBitCount);
+        p.table = {d.nTableOffset, p.nTableEntries * p.nTableEntryBytes};
+        for (std::uint32_t i = 0; i < p.nTableEntries; ++i) {
+            const std::uint8_t* q = pData + p.table.nOffset + i * p.nTableEntryBytes;
+            p.colors[i] = {q[2], q[1], q[0]};
+        }
+    }
+    p.nClrUsed = p.nTableEntries;
+
+    p.nRows = d.nRows;
+    if (d.IsRle()) {
+        // GDI decodes no further than the image size it is given.
+        p.nLines = d.nRows;
+        p.nHeight = h.nHeight;  // positive: RLE is bottom-up only
+        p.bits = {d.nBitsOffset, d.nBitsAvailable};
+    } else {
+        // Only the rows inside the record. Bottom-up rows start at the
+        // picture's bottom, so a cut bitmap keeps its place in the picture.
+        p.nLines = d.nRowsPresent;
+        p.bits = {d.nBitsOffset, d.nStride * d.nRowsPresent};
+        // nLines <= nRows < 2^31: negating it cannot overflow.
+        p.nHeight = d.IsTopDown() ? -static_cast<std::int32_t>(p.nLines) : static_cast<std::int32_t>(p.nLines);
+        p.nTopRow = d.IsTopDown() ? 0 : d.nRows - p.nLines;
+    }
+    p.nSizeImage = p.bits.nBytes;
+    p.bPaint = true;
+    return p;
 }

@@ -3,8 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <limits>
+#include <string>
 #include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -473,6 +482,357 @@ TEST(DibFaults, EveryCutStaysInsideTheRecord)
         BuildPaletteEntries(cut.data(), cut.size(), d);
         if (d.fault == DibFault::BitsOutside) {
             EXPECT_LE(d.nBitsOffset + d.nBitsAvailable, n);
+        }
+    }
+}
+
+// A record copied so that its last byte is the last readable one: the page
+// after it cannot be touched, so a read past the record faults at once.
+class GuardedRecord {
+public:
+    explicit GuardedRecord(const Bytes& bytes)
+    {
+#ifdef _WIN32
+        SYSTEM_INFO si;
+        GetSystemInfo(&si);
+        m_nPage = si.dwPageSize;
+#else
+        m_nPage = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+#endif
+        const std::size_t nData = (bytes.size() + m_nPage - 1) / m_nPage * m_nPage;
+        m_nTotal = nData + m_nPage;
+#ifdef _WIN32
+        m_pBase = static_cast<std::uint8_t*>(VirtualAlloc(nullptr, m_nTotal, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+        DWORD dwOld = 0;
+        VirtualProtect(m_pBase + nData, m_nPage, PAGE_NOACCESS, &dwOld);
+#else
+        m_pBase = static_cast<std::uint8_t*>(
+            mmap(nullptr, m_nTotal, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+        mprotect(m_pBase + nData, m_nPage, PROT_NONE);
+#endif
+        m_pData = m_pBase + nData - bytes.size();
+        if (!bytes.empty())
+            std::memcpy(m_pData, bytes.data(), bytes.size());
+        m_nSize = bytes.size();
+    }
+    ~GuardedRecord()
+    {
+#ifdef _WIN32
+        VirtualFree(m_pBase, 0, MEM_RELEASE);
+#else
+        munmap(m_pBase, m_nTotal);
+#endif
+    }
+    GuardedRecord(const GuardedRecord&) = delete;
+    GuardedRecord& operator=(const GuardedRecord&) = delete;
+    const std::uint8_t* Data() const { return m_pData; }
+    std::size_t Size() const { return m_nSize; }
+
+private:
+    std::size_t m_nPage = 0, m_nTotal = 0, m_nSize = 0;
+    std::uint8_t* m_pBase = nullptr;
+    std::uint8_t* m_pData = nullptr;
+};
+
+volatile std::uint8_t g_sink;
+
+// Reads every byte of a range the plan names, as the painter and GDI will.
+void Touch(const std::uint8_t* pData, const DibRange& r)
+{
+    std::uint8_t x = 0;
+    for (std::uint32_t i = 0; i < r.nBytes; ++i)
+        x ^= pData[r.nOffset + i];
+    g_sink = x;
+}
+
+// Plans the painting of a record and reads all it names, checking that each
+// range lies inside the record.
+DibPaintPlan PlanAndTouch(const std::uint8_t* pData, std::size_t nSize)
+{
+    const DibPaintPlan p = PlanDibPaint(pData, nSize);
+    if (p.bPaint) {
+        for (const DibRange& r : {p.masks, p.table, p.bits}) {
+            EXPECT_LE(r.End(), nSize);
+            Touch(pData, r);
+        }
+    }
+    return p;
+}
+
+// A 16-bit bit-field DIB, 2 x 1, with a header of any size; the masks are
+// written at offset 40 (as far as the header has room for them when it is
+// not the 40-byte one, which they follow).
+Bytes BitFieldDib(std::uint32_t nHeaderSize, std::uint32_t red, std::uint32_t green, std::uint32_t blue)
+{
+    Info info;
+    info.headerSize = nHeaderSize;
+    info.bits = 16;
+    info.compression = DIB_BITFIELDS;
+    info.width = 2;
+    info.height = 1;
+    const std::size_t nMasks = nHeaderSize == DIB_INFO_HEADER ? 12 : 0;
+    Bytes b = InfoDib(info, nMasks + 4);
+    Bytes masks(12);
+    Put32(masks, 0, red);
+    Put32(masks, 4, green);
+    Put32(masks, 8, blue);
+    std::memcpy(&b[40], masks.data(), std::min<std::size_t>(12, nHeaderSize + nMasks - 40));
+    if (nHeaderSize >= DIB_V3_HEADER)
+        Put32(b, 52, 0xFF000000);
+    return b;
+}
+
+TEST(DibMasks, WhereTheMasksAreForEachHeaderSize)
+{
+    struct Case {
+        std::uint32_t headerSize;
+        std::uint32_t maskBytes;        // from offset 40, alpha included
+        std::uint32_t maskBytesAfter;   // of those, after the header
+    } cases[] = {
+        {40, 12, 12}, {52, 12, 0}, {56, 16, 0}, {64, 16, 0}, {100, 16, 0}, {108, 16, 0}, {124, 16, 0}, {200, 16, 0},
+    };
+    for (const Case& c : cases) {
+        const Bytes b = BitFieldDib(c.headerSize, 0xF800, 0x07E0, 0x001F);
+        const DibLayout d = Read(b);
+        EXPECT_TRUE(d.valid()) << c.headerSize;
+        EXPECT_EQ(d.masks.nOffset, 40u) << c.headerSize;
+        EXPECT_EQ(d.masks.nBytes, c.maskBytes) << c.headerSize;
+        EXPECT_EQ(d.nMaskBytes, c.maskBytesAfter) << c.headerSize;
+        EXPECT_EQ(d.nTableOffset, c.headerSize + c.maskBytesAfter) << c.headerSize;
+        EXPECT_EQ(d.nBitsOffset, c.headerSize + c.maskBytesAfter) << c.headerSize;
+        // The painter is handed the red, green and blue masks from there.
+        const DibPaintPlan p = PlanDibPaint(b.data(), b.size());
+        ASSERT_TRUE(p.bPaint) << c.headerSize;
+        EXPECT_EQ(p.masks.nOffset, 40u);
+        EXPECT_EQ(p.masks.nBytes, 12u);
+        EXPECT_EQ(p.redMask, 0xF800u) << c.headerSize;
+        EXPECT_EQ(p.greenMask, 0x07E0u) << c.headerSize;
+        EXPECT_EQ(p.blueMask, 0x001Fu) << c.headerSize;
+        EXPECT_EQ(p.nCompression, DIB_BITFIELDS);
+        EXPECT_EQ(p.nTableEntries, 0u);
+    }
+
+    // Between 40 and 52 bytes a bit-field header has no room for its masks
+    // and no published form: it is not painted.
+    for (std::uint32_t size = 41; size < 52; ++size) {
+        const Bytes b = BitFieldDib(size, 0xF800, 0x07E0, 0x001F);
+        const DibLayout d = Read(b);
+        EXPECT_EQ(d.fault, DibFault::UnknownHeader) << size;
+        EXPECT_EQ(d.masks.nBytes, 0u) << size;
+        EXPECT_FALSE(PlanDibPaint(b.data(), b.size()).bPaint) << size;
+    }
+    // Other compressions with such a header keep their table after it.
+    Info info;
+    info.headerSize = 44;
+    info.bits = 24;
+    info.width = 1;
+    info.height = 1;
+    const DibLayout d = Read(InfoDib(info, 4));
+    EXPECT_TRUE(d.valid());
+    EXPECT_EQ(d.masks.nBytes, 0u);
+    EXPECT_EQ(d.nBitsOffset, 44u);
+}
+
+TEST(DibMasks, GuardedRecordsAreReadNoFurtherThanTheirEnd)
+{
+    for (std::uint32_t size : {40u, 41u, 44u, 48u, 51u, 52u, 56u, 108u}) {
+        const GuardedRecord r(BitFieldDib(size, 0x7C00, 0x03E0, 0x001F));
+        const DibPaintPlan p = PlanAndTouch(r.Data(), r.Size());
+        EXPECT_EQ(p.bPaint, size == 40 || size >= 52) << size;
+        if (p.bPaint) {
+            EXPECT_EQ(p.redMask, 0x7C00u) << size;
+            EXPECT_EQ(p.bits.End(), r.Size()) << size;
+        }
+    }
+    // Masks after a 40-byte header that the record cuts.
+    Bytes b = BitFieldDib(40, 0x7C00, 0x03E0, 0x001F);
+    for (std::size_t n : {40, 44, 51, 52}) {
+        const GuardedRecord r(Bytes(b.begin(), b.begin() + static_cast<std::ptrdiff_t>(n)));
+        EXPECT_FALSE(PlanAndTouch(r.Data(), r.Size()).bPaint) << n;
+    }
+}
+
+TEST(DibGeometry, RlePicturesHaveADecodedSizeCeiling)
+{
+    struct Case {
+        std::int32_t width;
+        std::int32_t height;
+        std::uint16_t bits;
+        bool bAccepted;
+    } cases[] = {
+        {16384, 16384, 8, true},  {16385, 16384, 8, false}, {16384, 16385, 8, false},
+        {32768, 16384, 4, true},  {32769, 16384, 4, false}, {65535, 65535, 8, false},
+        {1, 0x7FFFFFFF, 8, false}, {0x7FFFFFFF, 1, 4, false}, {4000, 4000, 8, true},
+    };
+    for (const Case& c : cases) {
+        Info info;
+        info.compression = c.bits == 8 ? DIB_RLE8 : DIB_RLE4;
+        info.bits = c.bits;
+        info.width = c.width;
+        info.height = c.height;
+        info.clrUsed = 2;
+        info.sizeImage = 4;
+        const Bytes b = InfoDib(info, 8 + 4);
+        const DibLayout d = Read(b);
+        const std::string name = std::to_string(c.width) + "x" + std::to_string(c.height) + "x" + std::to_string(c.bits);
+        EXPECT_EQ(d.valid(), c.bAccepted) << name;
+        if (!c.bAccepted) {
+            EXPECT_EQ(d.fault, DibFault::BadSize) << name;
+        }
+        EXPECT_EQ(PlanDibPaint(b.data(), b.size()).bPaint, c.bAccepted) << name;
+    }
+    // Uncompressed bits have no such ceiling: they must be in the record,
+    // and only the rows it holds are painted.
+    Info info;
+    info.width = 65535;
+    info.height = 65535;
+    info.clrUsed = 1;
+    const Bytes b = InfoDib(info, 4 + 65536 * 2);
+    const DibPaintPlan p = PlanDibPaint(b.data(), b.size());
+    EXPECT_TRUE(p.bPaint);
+    EXPECT_EQ(p.nLines, 2u);
+    EXPECT_EQ(p.nTopRow, 65533u);
+}
+
+TEST(DibPlan, AHeightOfIntMinIsRefusedEverywhere)
+{
+    const std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+    struct Case {
+        std::uint16_t bits;
+        std::uint32_t compression;
+        std::uint32_t headerSize;
+    } cases[] = {{24, DIB_RGB, 40},       {1, DIB_RGB, 40},        {8, DIB_RLE8, 40}, {4, DIB_RLE4, 40},
+                 {32, DIB_BITFIELDS, 40}, {16, DIB_BITFIELDS, 56}, {32, DIB_RGB, 124}};
+    for (const Case& c : cases) {
+        Info info;
+        info.bits = c.bits;
+        info.compression = c.compression;
+        info.headerSize = c.headerSize;
+        info.height = kMin;
+        const Bytes b = InfoDib(info, 2048);
+        const DibLayout d = Read(b);
+        EXPECT_EQ(d.fault, DibFault::BadSize) << c.bits << "/" << c.compression;
+        EXPECT_EQ(d.header.nHeight, kMin);
+        EXPECT_TRUE(d.IsTopDown());
+        EXPECT_EQ(d.nRows, 0u);
+        EXPECT_FALSE(PlanDibPaint(b.data(), b.size()).bPaint);
+    }
+    // One more than INT32_MIN has a row count (whose bits are too many).
+    Info info;
+    info.bits = 1;
+    info.width = 1;
+    info.height = kMin + 1;
+    Bytes b = InfoDib(info, 8 + 4 * 3);
+    const DibLayout d = Read(b);
+    EXPECT_EQ(d.fault, DibFault::BadSize);
+    EXPECT_EQ(d.nRows, 0x7FFFFFFFu);
+    // A tall top-down bitmap cut after three rows: those three, at the top.
+    info.height = -(1 << 28);
+    b = InfoDib(info, 8 + 4 * 3);
+    const DibPaintPlan p = PlanDibPaint(b.data(), b.size());
+    EXPECT_TRUE(p.bPaint);
+    EXPECT_EQ(p.nRows, 1u << 28);
+    EXPECT_EQ(p.nLines, 3u);
+    EXPECT_EQ(p.nHeight, -3);
+    EXPECT_EQ(p.nTopRow, 0u);
+}
+
+TEST(DibPlan, OnlyTheMasksOrTheEntriesAPixelCanNameAreHanded)
+{
+    // A 1-bit bitmap that declares five colours: the two a pixel can name.
+    Info info;
+    info.width = 5;
+    info.height = 3;
+    info.bits = 1;
+    info.clrUsed = 5;
+    Bytes b = InfoDib(info, 20 + 4 * 3);
+    b[40] = 10;
+    b[41] = 20;
+    b[42] = 30;
+    DibPaintPlan p = PlanDibPaint(b.data(), b.size());
+    ASSERT_TRUE(p.bPaint);
+    EXPECT_EQ(p.nTableEntries, 2u);
+    EXPECT_EQ(p.nClrUsed, 2u);
+    EXPECT_EQ(p.table.nOffset, 40u);
+    EXPECT_EQ(p.table.nBytes, 8u);
+    EXPECT_EQ(p.colors[0], (DibColor{30, 20, 10}));
+    EXPECT_EQ(p.bits.nOffset, 60u);
+
+    // A core header: 3-byte entries.
+    b = CoreDib(2, 2, 8, 768 + 4 * 2);
+    b[12] = 1;
+    b[13] = 2;
+    b[14] = 3;
+    p = PlanDibPaint(b.data(), b.size());
+    ASSERT_TRUE(p.bPaint);
+    EXPECT_EQ(p.nTableEntryBytes, 3u);
+    EXPECT_EQ(p.table.nBytes, 768u);
+    EXPECT_EQ(p.colors[0], (DibColor{3, 2, 1}));
+    EXPECT_EQ(p.bits.nOffset, 780u);
+
+    // 24 bits with a table: the table is skipped, not handed.
+    info.bits = 24;
+    info.clrUsed = 16;
+    info.height = 1;
+    b = InfoDib(info, 64 + 16);
+    p = PlanDibPaint(b.data(), b.size());
+    EXPECT_EQ(p.nTableEntries, 0u);
+    EXPECT_EQ(p.table.nBytes, 0u);
+    EXPECT_EQ(p.bits.nOffset, 104u);
+
+    // Bit fields and a table after the masks: the masks only.
+    info.bits = 32;
+    info.compression = DIB_BITFIELDS;
+    info.clrUsed = 2;
+    b = InfoDib(info, 12 + 8 + 20);
+    Put32(b, 40, 0xFF);
+    p = PlanDibPaint(b.data(), b.size());
+    EXPECT_EQ(p.redMask, 0xFFu);
+    EXPECT_EQ(p.nTableEntries, 0u);
+    EXPECT_EQ(p.bits.nOffset, 60u);
+}
+
+TEST(DibPlan, AnRleStreamOfNoBytesIsNotHanded)
+{
+    // Whole as the reader sees it (no image size: the stream is what
+    // remains, here nothing), yet there is nothing to decode.
+    Info info;
+    info.compression = DIB_RLE8;
+    info.width = 4;
+    info.height = 2;
+    info.clrUsed = 2;
+    const Bytes b = InfoDib(info, 8);
+    EXPECT_TRUE(Read(b).valid());
+    EXPECT_FALSE(PlanDibPaint(b.data(), b.size()).bPaint);
+    info.sizeImage = 6;
+    EXPECT_FALSE(PlanDibPaint(InfoDib(info, 8).data(), 48).bPaint);
+}
+
+// Every cut of DIBs of each form, each in a block of exactly that size:
+// whatever the plan names is read, and must be inside the block.
+TEST(DibPlan, EveryCutOfEveryFormStaysInsideTheRecord)
+{
+    std::vector<Bytes> dibs = {BitFieldDib(40, 0xF800, 0x7E0, 0x1F), BitFieldDib(52, 0xF800, 0x7E0, 0x1F),
+                               BitFieldDib(56, 0xF800, 0x7E0, 0x1F), BitFieldDib(108, 0xF800, 0x7E0, 0x1F),
+                               CoreDib(3, 2, 8, 768 + 8), CoreDib(3, 2, 24, 24)};
+    Info info;
+    info.width = 3;
+    info.height = -2;
+    info.clrUsed = 3;
+    dibs.push_back(InfoDib(info, 12 + 8));
+    info.compression = DIB_RLE8;
+    info.height = 2;
+    dibs.push_back(InfoDib(info, 12 + 6));
+    info.compression = DIB_RLE4;
+    info.bits = 4;
+    dibs.push_back(InfoDib(info, 12 + 6));
+    for (std::size_t k = 0; k < dibs.size(); ++k) {
+        const Bytes& whole = dibs[k];
+        ASSERT_TRUE(Read(whole).valid()) << k;
+        EXPECT_TRUE(PlanAndTouch(whole.data(), whole.size()).bPaint) << k;
+        for (std::size_t n = 0; n < whole.size(); ++n) {
+            const Bytes cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(n));
+            PlanAndTouch(cut.data(), cut.size());
         }
     }
 }

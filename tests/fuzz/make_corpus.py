@@ -62,6 +62,22 @@ def dibs():
     yield "table_cut", (info(4, 4, 8) + table(256))[:600]
     yield "header_lies", struct.pack("<I", 4000) + info(2, 2, 24)[4:] + bits(2, 2, 24)
     yield "huge_size", info(0x7FFFFFFF, 0x7FFFFFFF, 32) + bits(1, 1, 32)
+    # Bit-field headers that hold their masks, and one with no room for them.
+    v2 = info(3, 2, 16, 3, header=52)
+    yield "v2_bitfields", v2[:40] + MASKS565 + bits(3, 2, 16)
+    v3 = info(2, 2, 32, 3, header=56)
+    yield "v3_bitfields", v3[:40] + MASKS888 + struct.pack("<I", 0xFF000000) + bits(2, 2, 32)
+    v4 = info(3, 2, 16, 3, header=108)
+    yield "v4_bitfields_16bit", v4[:40] + MASKS565 + v4[52:] + bits(3, 2, 16)
+    yield "bitfields_44", info(2, 1, 16, 3, header=44) + bits(2, 1, 16)
+    # RLE: a large picture, mostly empty, reached by delta escapes; one that
+    # declares far more than may be decoded; one cut inside its stream.
+    deltas = bytes((0, 2, 0, 255)) * 15 + bytes((0, 2, 3, 174, 3, 1, 0, 1))
+    yield "rle8_deltas", info(4000, 4000, 8, 1, clr_used=2, size_image=len(deltas)) + table(2) + deltas
+    yield "rle8_huge", info(65535, 65535, 8, 1, clr_used=2) + table(2) + bytes((1, 1, 0, 1))
+    yield "rle8_empty", info(4, 2, 8, 1, clr_used=2) + table(2)
+    yield "rle4_cut", info(9, 3, 4, 2, clr_used=3, size_image=40) + table(3) + bytes((9, 0x12, 0, 0, 4))
+    yield "int_min_height", info(3, -0x80000000, 24) + bits(3, 2, 24)
 
 
 def dropfiles(names, wide, offset=20):
