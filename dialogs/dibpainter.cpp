@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "dialogs/dibreader.h"
+#include "readers/dibreader.h"
 
 namespace {
 

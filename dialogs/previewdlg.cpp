@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "dialogs/dibpainter.h"
-#include "dialogs/dropfiles.h"
-#include "dialogs/textblock.h"
+#include "readers/dropfiles.h"
+#include "readers/textblock.h"
 #include "clips/clipformat.h"
 #include "base/sysapi.h"
 #include "res/resource.h"

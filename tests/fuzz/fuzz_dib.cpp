@@ -3,7 +3,7 @@
 // here the way the painter will read it, and so is every range of the paint
 // plan (masks, colour table, bits: all the painter and GDI read), so a range
 // that strays outside the record is caught as an overflow.
-#include "dialogs/dibreader.h"
+#include "readers/dibreader.h"
 
 #include <cstdlib>
 

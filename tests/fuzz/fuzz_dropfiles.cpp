@@ -1,6 +1,6 @@
 // Fuzz target: a DROPFILES block as another program might put it on the
 // clipboard, read into paths and the preview's text.
-#include "dialogs/dropfiles.h"
+#include "readers/dropfiles.h"
 
 #include <cstdlib>
 

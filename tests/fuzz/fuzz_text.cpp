@@ -1,5 +1,5 @@
 // Fuzz target: a CF_TEXT block, with or without its NUL.
-#include "dialogs/textblock.h"
+#include "readers/textblock.h"
 
 #include <cstdlib>
 #include <cstring>

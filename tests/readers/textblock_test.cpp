@@ -1,4 +1,4 @@
-#include "dialogs/textblock.h"
+#include "readers/textblock.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "dialogs/dropfiles.h"
+#include "readers/dropfiles.h"
 
 #include <cstring>
 

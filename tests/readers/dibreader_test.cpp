@@ -1,4 +1,4 @@
-#include "dialogs/dibreader.h"
+#include "readers/dibreader.h"
 
 #include <gtest/gtest.h>
 
