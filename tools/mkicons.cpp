@@ -2,11 +2,18 @@
 //
 //     mkicons <folder>
 //
-// writes app.ico (icon 128: 16x16 and 32x32), small.ico (icon 147: 16x16) and
-// kind_133.ico ... kind_146.ico (the clip kinds, 32x32). Every image is 24-bit
-// colour with a 1-bit mask. The pictures are laid out by size, so that other
-// sizes can be drawn for their own pixel grid. The output depends on nothing
-// but this file, so the committed icons can be checked against a fresh run.
+// writes app.ico (icon 128: 16, 20, 24, 32, 40, 48 and 256 pixels), small.ico
+// (icon 147: 16 to 48 pixels, the same pictures) and kind_133.ico ...
+// kind_146.ico (the clip kinds: 32, 40, 48 and 64 pixels). These are the sizes
+// Windows asks for at 100 % to 200 % display scale. Each size is drawn for its
+// own pixel grid, never scaled from another, so that every one is sharp.
+//
+// Every image up to 64 pixels is 24-bit colour with a 1-bit mask, the form the
+// program's image list takes. The 256-pixel image is stored as a PNG, the
+// usual form at that size: about 3.5 KB, where a bitmap would add 200 KB to
+// the program. The output depends on nothing but this file (the PNG's
+// compressor is below), so the committed icons can be checked against a fresh
+// run.
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -825,7 +832,7 @@ void DrawAppLarge(Canvas& c)
 // edges, rounded corners and a few more lines of writing.
 void DrawApp256(Canvas& c)
 {
-    // The board, its rounded corners and a lighter band along its top.
+    // The board, with rounded corners.
     c.RoundBox(30, 28, 225, 250, 16, kBoard, kBoardEdge, 6);
     // The sheet, with a grey shadow along its right and bottom sides.
     c.Fill(62, 70, 203, 229, kFold);
@@ -855,11 +862,9 @@ void DrawApp(Canvas& c)
 }
 
 // ---------------------------------------------------------------------------
-// .ico files: an ICONDIR, one entry per image, then per image a
-// BITMAPINFOHEADER (height doubled: colour bitmap plus mask), the 24-bit
-// colour rows and the 1-bit mask rows, both bottom-up with rows padded to
-// four bytes. A set mask bit is transparent; such pixels are black in the
-// colour bitmap so that the usual AND-then-XOR drawing leaves the background.
+// PNG, for the 256-pixel image: RGBA, 8 bits a channel, the alpha 0 or 255
+// as the mask would have it. The compressor is plain LZ77 with the fixed
+// Huffman codes of deflate, enough for pictures made of flat colours.
 
 void Put16(std::vector<std::uint8_t>& out, unsigned v)
 {
@@ -872,6 +877,208 @@ void Put32(std::vector<std::uint8_t>& out, unsigned long v)
     Put16(out, static_cast<unsigned>(v & 0xFFFF));
     Put16(out, static_cast<unsigned>(v >> 16));
 }
+
+void Put32BigEndian(std::vector<std::uint8_t>& out, std::uint32_t v)
+{
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out.push_back(static_cast<std::uint8_t>(v >> shift));
+}
+
+class BitWriter {
+public:
+    // Bits from the least significant one, as deflate packs them.
+    void Bits(unsigned v, int n)
+    {
+        for (int i = 0; i < n; ++i)
+            Bit((v >> i) & 1);
+    }
+    // A Huffman code, which deflate packs from its most significant bit.
+    void Code(unsigned code, int n)
+    {
+        for (int i = n - 1; i >= 0; --i)
+            Bit((code >> i) & 1);
+    }
+    std::vector<std::uint8_t> Done()
+    {
+        if (m_nBits != 0)
+            m_out.push_back(m_cur);
+        return m_out;
+    }
+
+private:
+    void Bit(unsigned b)
+    {
+        m_cur = static_cast<std::uint8_t>(m_cur | (b << m_nBits));
+        if (++m_nBits == 8) {
+            m_out.push_back(m_cur);
+            m_cur = 0;
+            m_nBits = 0;
+        }
+    }
+    std::vector<std::uint8_t> m_out;
+    std::uint8_t m_cur = 0;
+    int m_nBits = 0;
+};
+
+void FixedLiteral(BitWriter& w, unsigned sym)
+{
+    if (sym < 144)
+        w.Code(0x30 + sym, 8);
+    else if (sym < 256)
+        w.Code(0x190 + sym - 144, 9);
+    else if (sym < 280)
+        w.Code(sym - 256, 7);
+    else
+        w.Code(0xC0 + sym - 280, 8);
+}
+
+// Deflate's length (3..258) and distance (1..32768) codes: base value and
+// extra bits of each.
+constexpr int kLengthBase[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
+                                 31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
+constexpr int kLengthExtra[29] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
+                                  2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
+constexpr int kDistBase[30] = {1,    2,    3,    4,    5,    7,     9,     13,    17,  25,
+                               33,   49,   65,   97,   129,  193,   257,   385,   513, 769,
+                               1025, 1537, 2049, 3073, 4097, 6145,  8193,  12289, 16385, 24577};
+constexpr int kDistExtra[30] = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5,  5,  6,
+                                6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
+
+void FixedMatch(BitWriter& w, int len, int dist)
+{
+    int i = 28;
+    while (kLengthBase[i] > len)
+        --i;
+    FixedLiteral(w, 257 + static_cast<unsigned>(i));
+    w.Bits(static_cast<unsigned>(len - kLengthBase[i]), kLengthExtra[i]);
+    int d = 29;
+    while (kDistBase[d] > dist)
+        --d;
+    w.Code(static_cast<unsigned>(d), 5);
+    w.Bits(static_cast<unsigned>(dist - kDistBase[d]), kDistExtra[d]);
+}
+
+// One final block with fixed codes; matches found greedily through chains of
+// earlier places with the same three bytes.
+std::vector<std::uint8_t> Deflate(const std::vector<std::uint8_t>& in)
+{
+    constexpr int kWindow = 32768, kMaxLen = 258, kChain = 64, kHashSize = 1 << 15;
+    std::vector<int> head(kHashSize, -1), prev(in.size(), -1);
+    auto hash = [&](std::size_t i) {
+        return ((in[i] << 10) ^ (in[i + 1] << 5) ^ in[i + 2]) & (kHashSize - 1);
+    };
+    auto insert = [&](std::size_t i) {
+        if (i + 2 >= in.size())
+            return;
+        const int h = hash(i);
+        prev[i] = head[h];
+        head[h] = static_cast<int>(i);
+    };
+
+    BitWriter w;
+    w.Bits(1, 1);  // final block
+    w.Bits(1, 2);  // fixed Huffman codes
+    std::size_t i = 0;
+    while (i < in.size()) {
+        int bestLen = 0, bestDist = 0;
+        if (i + 2 < in.size()) {
+            int cand = head[hash(i)];
+            for (int tries = 0; cand >= 0 && tries < kChain; ++tries, cand = prev[cand]) {
+                const int dist = static_cast<int>(i) - cand;
+                if (dist > kWindow)
+                    break;
+                int len = 0;
+                const int max = static_cast<int>(std::min<std::size_t>(kMaxLen, in.size() - i));
+                while (len < max && in[cand + len] == in[i + len])
+                    ++len;
+                if (len > bestLen) {
+                    bestLen = len;
+                    bestDist = dist;
+                }
+            }
+        }
+        if (bestLen >= 3) {
+            FixedMatch(w, bestLen, bestDist);
+            for (int k = 0; k < bestLen; ++k)
+                insert(i + k);
+            i += bestLen;
+        } else {
+            FixedLiteral(w, in[i]);
+            insert(i);
+            ++i;
+        }
+    }
+    FixedLiteral(w, 256);  // end of block
+    return w.Done();
+}
+
+std::uint32_t Crc32(const std::uint8_t* p, std::size_t n)
+{
+    std::uint32_t crc = 0xFFFFFFFF;
+    for (std::size_t i = 0; i < n; ++i) {
+        crc ^= p[i];
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320 & (0 - (crc & 1)));
+    }
+    return ~crc;
+}
+
+std::uint32_t Adler32(const std::vector<std::uint8_t>& in)
+{
+    std::uint32_t a = 1, b = 0;
+    for (std::uint8_t v : in) {
+        a = (a + v) % 65521;
+        b = (b + a) % 65521;
+    }
+    return b << 16 | a;
+}
+
+void PngChunk(std::vector<std::uint8_t>& out, const char* type, const std::vector<std::uint8_t>& data)
+{
+    Put32BigEndian(out, static_cast<std::uint32_t>(data.size()));
+    const std::size_t start = out.size();
+    out.insert(out.end(), type, type + 4);
+    out.insert(out.end(), data.begin(), data.end());
+    Put32BigEndian(out, Crc32(out.data() + start, out.size() - start));
+}
+
+std::vector<std::uint8_t> Png(const Canvas& img)
+{
+    const int n = img.Size();
+    std::vector<std::uint8_t> raw;
+    for (int y = 0; y < n; ++y) {
+        raw.push_back(0);  // no filter
+        for (int x = 0; x < n; ++x) {
+            const bool bOpaque = img.Opaque(x, y);
+            const Rgb c = bOpaque ? img.At(x, y) : kBlack;
+            raw.insert(raw.end(), {c.r, c.g, c.b, static_cast<std::uint8_t>(bOpaque ? 255 : 0)});
+        }
+    }
+    std::vector<std::uint8_t> zlib = {0x78, 0x01};
+    const std::vector<std::uint8_t> deflated = Deflate(raw);
+    zlib.insert(zlib.end(), deflated.begin(), deflated.end());
+    Put32BigEndian(zlib, Adler32(raw));
+
+    std::vector<std::uint8_t> out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    std::vector<std::uint8_t> ihdr;
+    Put32BigEndian(ihdr, static_cast<std::uint32_t>(n));
+    Put32BigEndian(ihdr, static_cast<std::uint32_t>(n));
+    ihdr.insert(ihdr.end(), {8, 6, 0, 0, 0});  // 8 bits, RGBA, deflate, no filter choice, not interlaced
+    PngChunk(out, "IHDR", ihdr);
+    PngChunk(out, "IDAT", zlib);
+    PngChunk(out, "IEND", {});
+    return out;
+}
+
+// ---------------------------------------------------------------------------
+// .ico files: an ICONDIR, one entry per image, then the images in the same
+// order, smallest first (a reader that knows nothing of PNG meets the bitmaps
+// first). A bitmap image is a BITMAPINFOHEADER (height doubled: colour bitmap
+// plus mask), the 24-bit colour rows and the 1-bit mask rows, both bottom-up
+// with rows padded to four bytes. A set mask bit is transparent; such pixels
+// are black in the colour bitmap so that the usual AND-then-XOR drawing leaves
+// the background. A 256-pixel image is a whole PNG file, and its entry gives
+// 0 for the width and height and 32 bits a pixel.
 
 std::vector<std::uint8_t> Bitmap(const Canvas& img)
 {
@@ -921,17 +1128,18 @@ std::vector<std::uint8_t> IcoFile(const std::vector<Canvas>& images)
 
     std::vector<std::vector<std::uint8_t>> blobs;
     for (const Canvas& img : images)
-        blobs.push_back(Bitmap(img));
+        blobs.push_back(img.Size() >= 256 ? Png(img) : Bitmap(img));
 
     unsigned long offset = 6 + 16 * images.size();
     for (std::size_t i = 0; i < images.size(); ++i) {
         const int n = images[i].Size();
-        out.push_back(static_cast<std::uint8_t>(n));
-        out.push_back(static_cast<std::uint8_t>(n));
+        const bool bPng = n >= 256;
+        out.push_back(static_cast<std::uint8_t>(bPng ? 0 : n));
+        out.push_back(static_cast<std::uint8_t>(bPng ? 0 : n));
         out.push_back(0);  // no palette
         out.push_back(0);
-        Put16(out, 1);   // planes
-        Put16(out, 24);  // bits per pixel
+        Put16(out, 1);               // planes
+        Put16(out, bPng ? 32 : 24);  // bits per pixel
         Put32(out, blobs[i].size());
         Put32(out, offset);
         offset += blobs[i].size();
@@ -970,8 +1178,10 @@ int main(int argc, char** argv)
     const std::string dir = argv[1];
     bool bOk = true;
 
-    bOk = WriteFile(dir + "/app.ico", IcoFile(Draw(DrawApp, {16, 32}))) && bOk;
-    bOk = WriteFile(dir + "/small.ico", IcoFile(Draw(DrawApp, {16}))) && bOk;
+    // The window's large and small icons, the taskbar's and Explorer's: the
+    // small icon is the same picture without the 256-pixel image.
+    bOk = WriteFile(dir + "/app.ico", IcoFile(Draw(DrawApp, {16, 20, 24, 32, 40, 48, 256}))) && bOk;
+    bOk = WriteFile(dir + "/small.ico", IcoFile(Draw(DrawApp, {16, 20, 24, 32, 40, 48}))) && bOk;
 
     // In the order of the kinds: icon 133 + k shows kind k.
     void (*const kinds[])(Canvas&) = {
@@ -981,7 +1191,7 @@ int main(int argc, char** argv)
     };
     int id = 133;
     for (auto draw : kinds) {
-        bOk = WriteFile(dir + "/kind_" + std::to_string(id) + ".ico", IcoFile(Draw(draw, {32}))) &&
+        bOk = WriteFile(dir + "/kind_" + std::to_string(id) + ".ico", IcoFile(Draw(draw, {32, 40, 48, 64}))) &&
               bOk;
         ++id;
     }
