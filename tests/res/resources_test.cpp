@@ -98,14 +98,65 @@ std::vector<GroupIconEntry> GroupEntries(WORD id)
     return out;
 }
 
-// Icon sizes: the program's icon in two sizes, the kinds and the small icon
-// in one each.
+// Icon sizes, smallest first: the sizes Windows asks for from 100 % to 200 %
+// display scale, and 256 pixels of the program's icon for Explorer.
 std::map<WORD, std::vector<int>> ExpectedIconSizes()
 {
-    std::map<WORD, std::vector<int>> m{{128, {16, 32}}, {147, {16}}};
+    std::map<WORD, std::vector<int>> m{{128, {16, 20, 24, 32, 40, 48, 256}}, {147, {16, 20, 24, 32, 40, 48}}};
     for (WORD id = 133; id <= 146; ++id)
-        m[id] = {32};
+        m[id] = {32, 40, 48, 64};
     return m;
+}
+
+// Which pixels of a 24-bit icon image are transparent, top row first.
+std::vector<bool> MaskOf(const std::vector<BYTE>& img, int n)
+{
+    const std::size_t colourRow = (n * 3 + 3) / 4 * 4, maskRow = (n + 31) / 32 * 4;
+    const BYTE* mask = img.data() + sizeof(BITMAPINFOHEADER) + colourRow * n;
+    std::vector<bool> out(n * n);
+    for (int y = 0; y < n; ++y)
+        for (int x = 0; x < n; ++x)
+            out[y * n + x] = (mask[(n - 1 - y) * maskRow + x / 8] >> (7 - x % 8)) & 1;
+    return out;
+}
+
+// Which pixels of an icon let the background through as the system draws it
+// at n by n: those that come out differently on white and on black.
+std::vector<bool> DrawnTransparent(HICON hIcon, int n)
+{
+    std::vector<bool> out(n * n, false);
+    std::vector<DWORD> onWhite;
+    for (DWORD background : {0x00FFFFFFu, 0u}) {
+        BITMAPINFO bi{};
+        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+        bi.bmiHeader.biWidth = n;
+        bi.bmiHeader.biHeight = -n;  // top row first
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 32;
+        void* pBits = nullptr;
+        HDC hdc = CreateCompatibleDC(nullptr);
+        HBITMAP hbm = CreateDIBSection(hdc, &bi, DIB_RGB_COLORS, &pBits, nullptr, 0);
+        if (hbm == nullptr) {
+            DeleteDC(hdc);
+            ADD_FAILURE() << "no DIB section";
+            return out;
+        }
+        HGDIOBJ hOld = SelectObject(hdc, hbm);
+        DWORD* px = static_cast<DWORD*>(pBits);
+        std::fill(px, px + n * n, background);
+        EXPECT_TRUE(DrawIconEx(hdc, 0, 0, hIcon, n, n, 0, nullptr, DI_NORMAL));
+        GdiFlush();
+        if (background != 0) {
+            onWhite.assign(px, px + n * n);
+        } else {
+            for (int i = 0; i < n * n; ++i)
+                out[i] = (px[i] & 0xFFFFFF) != (onWhite[i] & 0xFFFFFF);
+        }
+        SelectObject(hdc, hOld);
+        DeleteObject(hbm);
+        DeleteDC(hdc);
+    }
+    return out;
 }
 
 }  // namespace
@@ -313,24 +364,33 @@ TEST(ResMenu, AcceleratorTable)
     EXPECT_EQ(got, want);
 }
 
+// Every image up to 64 pixels is 24-bit colour with a mask, the form of the
+// window's image list; the 256-pixel one is a PNG, as Windows keeps that size.
 TEST(ResIcons, EachIconHasItsSizesIn24BitColourWithAMask)
 {
+    static const BYTE png[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     for (const auto& [id, sizes] : ExpectedIconSizes()) {
         SCOPED_TRACE("icon " + std::to_string(id));
         const std::vector<GroupIconEntry> entries = GroupEntries(id);
         ASSERT_EQ(entries.size(), sizes.size());
         for (std::size_t i = 0; i < sizes.size(); ++i) {
             const int n = sizes[i];
+            SCOPED_TRACE(std::to_string(n) + " pixels");
             const GroupIconEntry& e = entries[i];
-            EXPECT_EQ(e.width, n);
-            EXPECT_EQ(e.height, n);
-            EXPECT_EQ(e.bitCount, 24);
+            EXPECT_EQ(e.width, n == 256 ? 0 : n);  // 0 stands for 256
+            EXPECT_EQ(e.height, n == 256 ? 0 : n);
+            EXPECT_EQ(e.bitCount, n == 256 ? 32 : 24);
             EXPECT_EQ(e.planes, 1);
 
             const std::vector<BYTE> img = Raw(RT_ICON, e.id);
+            EXPECT_EQ(img.size(), e.bytesInRes);
+            if (n == 256) {
+                ASSERT_GE(img.size(), sizeof png);
+                EXPECT_EQ(std::memcmp(img.data(), png, sizeof png), 0);
+                continue;
+            }
             const std::size_t colourRow = (n * 3 + 3) / 4 * 4, maskRow = (n + 31) / 32 * 4;
             ASSERT_EQ(img.size(), sizeof(BITMAPINFOHEADER) + (colourRow + maskRow) * n);
-            EXPECT_EQ(img.size(), e.bytesInRes);
             BITMAPINFOHEADER bih;
             std::memcpy(&bih, img.data(), sizeof bih);
             EXPECT_EQ(bih.biSize, sizeof bih);
@@ -342,11 +402,8 @@ TEST(ResIcons, EachIconHasItsSizesIn24BitColourWithAMask)
             // The mask lets the background through around the picture, and
             // the picture covers a fair part of it: neither a forgotten
             // mask nor an empty image.
-            const BYTE* mask = img.data() + sizeof bih + colourRow * n;
-            int transparent = 0;
-            for (int y = 0; y < n; ++y)
-                for (int x = 0; x < n; ++x)
-                    transparent += (mask[y * maskRow + x / 8] >> (7 - x % 8)) & 1;
+            const std::vector<bool> mask = MaskOf(img, n);
+            const int transparent = static_cast<int>(std::count(mask.begin(), mask.end(), true));
             EXPECT_GT(transparent, 0);
             EXPECT_GE(n * n - transparent, n * n / 8);
         }
@@ -357,8 +414,14 @@ TEST(ResIcons, LoadAtTheirSizes)
 {
     HINSTANCE hInst = GetModuleHandleW(nullptr);
     for (const auto& [id, sizes] : ExpectedIconSizes()) {
-        for (int n : sizes) {
+        const std::vector<BYTE> group = Raw(RT_GROUP_ICON, id);
+        const std::vector<GroupIconEntry> entries = GroupEntries(id);
+        ASSERT_EQ(entries.size(), sizes.size()) << id;
+        for (std::size_t i = 0; i < sizes.size(); ++i) {
+            const int n = sizes[i];
             SCOPED_TRACE("icon " + std::to_string(id) + " at " + std::to_string(n));
+            // Asked for this size, the system's choice is the image of this size.
+            EXPECT_EQ(LookupIconIdFromDirectoryEx(const_cast<BYTE*>(group.data()), TRUE, n, n, 0), entries[i].id);
             HICON hIcon = static_cast<HICON>(LoadImageW(hInst, MAKEINTRESOURCEW(id), IMAGE_ICON, n, n, 0));
             ASSERT_NE(hIcon, nullptr);
             ICONINFO info{};
@@ -371,6 +434,21 @@ TEST(ResIcons, LoadAtTheirSizes)
             EXPECT_EQ(bm.bmHeight, n);
             DeleteObject(info.hbmColor);
             DeleteObject(info.hbmMask);
+
+            // Drawn at its size, the icon lets the background through exactly
+            // where its own mask says: the image of that size, not another
+            // one stretched. The PNG has no mask to compare: its corners are
+            // transparent and its middle is not.
+            const std::vector<bool> drawn = DrawnTransparent(hIcon, n);
+            if (n == 256) {
+                EXPECT_TRUE(drawn[0]);
+                EXPECT_TRUE(drawn[n * n - 1]);
+                EXPECT_FALSE(drawn[n / 2 * n + n / 2]);
+                const auto transparent = std::count(drawn.begin(), drawn.end(), true);
+                EXPECT_GE(n * n - transparent, n * n / 8);
+            } else {
+                EXPECT_EQ(drawn, MaskOf(Raw(RT_ICON, entries[i].id), n));
+            }
             DestroyIcon(hIcon);
         }
     }
@@ -380,15 +458,17 @@ TEST(ResIcons, LoadAtTheirSizes)
 
 TEST(ResIcons, KindIconsAreDistinctPictures)
 {
-    std::vector<std::vector<BYTE>> pictures;
-    for (WORD id = 133; id <= 146; ++id) {
-        const std::vector<GroupIconEntry> entries = GroupEntries(id);
-        ASSERT_EQ(entries.size(), 1u) << id;
-        pictures.push_back(Raw(RT_ICON, entries[0].id));
+    for (std::size_t size = 0; size < 4; ++size) {
+        std::vector<std::vector<BYTE>> pictures;
+        for (WORD id = 133; id <= 146; ++id) {
+            const std::vector<GroupIconEntry> entries = GroupEntries(id);
+            ASSERT_EQ(entries.size(), 4u) << id;
+            pictures.push_back(Raw(RT_ICON, entries[size].id));
+        }
+        for (std::size_t i = 0; i < pictures.size(); ++i)
+            for (std::size_t j = i + 1; j < pictures.size(); ++j)
+                EXPECT_NE(pictures[i], pictures[j]) << "icons " << 133 + i << " and " << 133 + j << ", image " << size;
     }
-    for (std::size_t i = 0; i < pictures.size(); ++i)
-        for (std::size_t j = i + 1; j < pictures.size(); ++j)
-            EXPECT_NE(pictures[i], pictures[j]) << "icons " << 133 + i << " and " << 133 + j;
 }
 
 TEST(ResVersion, FixedInfoAndFrenchStrings)
