@@ -17,6 +17,7 @@
 #include "res/resource.h"
 #include "tests/support/clipboard_fixture.h"
 #include "tests/support/modal_driver.h"
+#include "tests/support/process.h"
 
 namespace {
 
@@ -53,49 +54,6 @@ DWORD ReadOption(const char* pszName)
         dwType != REG_DWORD || cb != sizeof dwValue)
         return ~0u;
     return dwValue;
-}
-
-// Lets this thread answer messages, sent and posted, for a while or until
-// done() holds; false if it never did.
-template <typename Pred>
-bool PumpUntil(Pred done, DWORD dwTimeoutMs = 10000)
-{
-    const DWORD dwStart = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - dwStart > dwTimeoutMs)
-            return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-        PumpMessages();
-    }
-    return true;
-}
-
-struct FindData {
-    DWORD dwProcessId;
-    const char* pszClass;
-    HWND hFound;
-};
-
-BOOL CALLBACK FindProc(HWND h, LPARAM lParam)
-{
-    auto* pData = reinterpret_cast<FindData*>(lParam);
-    DWORD dwPid = 0;
-    GetWindowThreadProcessId(h, &dwPid);
-    char szClass[64] = {};
-    GetClassNameA(h, szClass, sizeof szClass);
-    if (dwPid == pData->dwProcessId && IsWindowVisible(h) && std::string(szClass) == pData->pszClass) {
-        pData->hFound = h;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// A visible top-level window of that class belonging to the process.
-HWND FindProcessWindow(DWORD dwProcessId, const char* pszClass)
-{
-    FindData data{dwProcessId, pszClass, nullptr};
-    EnumWindows(FindProc, reinterpret_cast<LPARAM>(&data));
-    return data.hFound;
 }
 
 // The test program's own viewer, first in the chain: it passes every notice
