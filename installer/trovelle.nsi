@@ -106,7 +106,7 @@ Function ${un}CloseRunningTrovelle
         SetErrorLevel 2
         Abort
       ${EndIf}
-      MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "Trovelle est toujours ouvert. Fermez-le (menu Fichier, Quitter), puis cliquez sur Réessayer.$\r$\n$\r$\nAnnuler arrête ${what} sans rien changer." IDRETRY retry
+      MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "Trovelle est toujours ouvert. Fermez-le (menu Fichier, Quitter), puis réessayez.$\r$\n$\r$\nSi vous annulez, ${what} s'arrête sans rien changer." IDRETRY retry
       System::Call "kernel32::CloseHandle(p R2)"
       Abort
       retry:

@@ -63,7 +63,7 @@ if [ -d /usr/share/wine/fonts ]; then
 fi
 if [ -n "${TROVELLE_SCREENSHOTS:-}" ] && [ -n "$found" ]; then
   sleep 1
-  import -window root "$TROVELLE_SCREENSHOTS/linux_launcher.png" 2>/dev/null || true
+  import -window "$(awk '{print $1}' <<<"$found")" "$TROVELLE_SCREENSHOTS/linux_launcher.png" 2>/dev/null || true
 fi
 WINEPREFIX=$share/prefix wineserver -k >/dev/null 2>&1 || true
 wait "$launcher_pid" 2>/dev/null

@@ -532,6 +532,73 @@ TEST_F(Release, InstallerPagesInFrenchWithTheLogonOption)
     CloseHandle(hStarted);
 }
 
+// A visible top-level window of the process showing a text that holds part.
+HWND FindWindowShowing(DWORD dwProcessId, const std::string& part)
+{
+    struct Search {
+        DWORD dwProcessId;
+        std::string part;
+        HWND hFound;
+    } search{dwProcessId, part, nullptr};
+    EnumWindows(
+        [](HWND h, LPARAM l) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(l);
+            DWORD dwPid = 0;
+            GetWindowThreadProcessId(h, &dwPid);
+            if (dwPid == s->dwProcessId && IsWindowVisible(h) && HasText(h, s->part)) {
+                s->hFound = h;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.hFound;
+}
+
+TEST_F(Release, InstallerAsksWhenTheRunningProgramDoesNotClose)
+{
+    ASSERT_EQ(RunSetup(), 0u);
+    const std::wstring dir = InstallDir();
+    ASSERT_TRUE(SetRegText(kUninstallKey, L"DisplayVersion", L"0.9"));
+    // Its About box is open: the program cannot end on the close it is sent.
+    ChildProcess trovelle(L"\"" + dir + L"\\trovelle.exe\"");
+    const HWND hMain = MainWindowOf(trovelle);
+    ASSERT_NE(hMain, nullptr);
+    PostMessageW(hMain, WM_COMMAND, MAKEWPARAM(IDM_ABOUTBOX, 0), 0);
+    HWND hAbout = nullptr;
+    ASSERT_TRUE(PumpUntil(
+        [&] { return (hAbout = FindProcessWindow(trovelle.Id(), "#32770", "A propos de Trovelle")) != nullptr; }));
+
+    ChildProcess setup(L"\"" + Setting("TROVELLE_SETUP") + L"\"");
+    HWND hWizard = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (hWizard = FindWindowShowing(setup.Id(), "Bienvenue")) != nullptr; }, 30000));
+    SendMessageW(GetDlgItem(hWizard, IDOK), BM_CLICK, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return HasText(hWizard, "Quand Trovelle doit-il d\xc3\xa9marrer"); }));
+    SendMessageW(GetDlgItem(hWizard, IDOK), BM_CLICK, 0, 0);
+
+    HWND hAsk = nullptr;
+    ASSERT_TRUE(PumpUntil(
+        [&] { return (hAsk = FindWindowShowing(setup.Id(), "Trovelle est toujours ouvert")) != nullptr; }, 30000));
+    EXPECT_TRUE(HasText(hAsk, "Si vous annulez, l'installation s'arr\xc3\xaate sans rien changer."));
+    EXPECT_EQ(RegText(kUninstallKey, L"DisplayVersion"), L"0.9");
+    Settle(300);
+    SaveWindowPicture(hAsk, "installer_still_running");
+
+    // The user closes the box, the close goes through, and Retry goes on.
+    PostMessageW(hAbout, WM_COMMAND, MAKEWPARAM(IDOK, 0), 0);
+    ASSERT_TRUE(trovelle.WaitForExit(20000));
+    SendMessageW(GetDlgItem(hAsk, IDRETRY), BM_CLICK, 0, 0);
+    HWND hLaunch = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (hLaunch = FindControl(hWizard, "Button", "Lancer Trovelle")) != nullptr; },
+                          60000));
+    SendMessageW(hLaunch, BM_CLICK, 0, 0);
+    SendMessageW(GetDlgItem(hWizard, IDOK), BM_CLICK, 0, 0);
+    ASSERT_TRUE(setup.WaitForExit(20000));
+    EXPECT_EQ(setup.ExitCode(), 0u);
+    EXPECT_EQ(RegText(kUninstallKey, L"DisplayVersion"), Setting("TROVELLE_VERSION"));
+    ExpectShippedFilesIn(dir);
+}
+
 TEST(Portable, UnpackedUnderBlanksAndAccentsFindsItsHelp)
 {
     // The test script unpacked the zip there.
