@@ -318,13 +318,22 @@ TEST_F(Release, SilentInstallThenSilentUninstall)
     StartAndAskForHelp(dir);
     ASSERT_TRUE(KeyExists(kOptionsKey));
 
+    // Uninstalling while it runs with an option changed: it is closed first
+    // and saves that option, which the uninstall leaves in place.
+    ChildProcess trovelle(L"\"" + dir + L"\\trovelle.exe\"");
+    const HWND hMain = MainWindowOf(trovelle);
+    ASSERT_NE(hMain, nullptr);
+    PostMessageW(hMain, WM_COMMAND, MAKEWPARAM(ID_OPTIONS_NOMMAGEAUTOMATIQUE, 0), 0);
+    ASSERT_TRUE(PumpUntil([&] {
+        return (GetMenuState(GetMenu(hMain), ID_OPTIONS_NOMMAGEAUTOMATIQUE, MF_BYCOMMAND) & MF_CHECKED) != 0;
+    }));
     EXPECT_EQ(RunUninstaller(RegText(kUninstallKey, L"QuietUninstallString")), 0u);
+    EXPECT_FALSE(trovelle.Running());
     EXPECT_FALSE(Exists(dir));
     EXPECT_FALSE(Exists(MenuDir()));
     EXPECT_FALSE(KeyExists(kUninstallKey));
     EXPECT_EQ(RegText(kRunKey, L"Trovelle"), L"(none)");
-    // The user's options stay for a later install.
-    EXPECT_EQ(RegNumber(kOptionsKey, L"Auto Name"), 0u);
+    EXPECT_EQ(RegNumber(kOptionsKey, L"Auto Name"), 1u);
     EXPECT_EQ(RegNumber(kOptionsKey, L"Auto Paste"), 0u);
 }
 
