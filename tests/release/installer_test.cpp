@@ -224,9 +224,11 @@ HelpSeen AskForHelp(HWND hMain)
     HelpSeen seen;
     if (dwEditor == 0)
         return seen;
-    seen.commandLine = ProcessCommandLine(dwEditor);
+    // Read once the editor shows its window: a process just started may not
+    // have its parameters in place yet.
     HWND hEditor = nullptr;
     PumpUntil([&] { return (hEditor = FindProcessWindow(dwEditor, "Notepad")) != nullptr; }, 20000);
+    seen.commandLine = ProcessCommandLine(dwEditor);
     HWND hEdit = hEditor != nullptr ? FindWindowExA(hEditor, nullptr, "Edit", nullptr) : nullptr;
     if (hEdit != nullptr) {
         char text[64] = {};
