@@ -69,3 +69,18 @@ session_start_wine() {
   # pipe of ours open: a test runner would otherwise wait on them.
   wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
 }
+
+# session_make_prefix DIR: a new 64-bit Wine prefix in DIR with Wine's fonts
+# where programs find them; nothing when DIR already holds one. Wine makes no
+# menu entries or file links on the host for what runs there. Self-contained
+# (its own variables, no other helper but the fonts), so that a launcher can
+# carry a copy of it.
+session_make_prefix() {
+  local dir=$1
+  [ -f "$dir/system.reg" ] && return 0
+  mkdir -p "$dir"
+  WINEPREFIX=$dir WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" \
+    wineboot -i >/dev/null 2>&1
+  WINEPREFIX=$dir wineserver -w
+  WINEPREFIX=$dir session_install_fonts
+}

@@ -52,49 +52,6 @@ DWORD ReadOption(const char* pszName)
     return dwValue;
 }
 
-// Lets this thread answer messages, sent and posted, for a while or until
-// done() holds; false if it never did.
-template <typename Pred>
-bool PumpUntil(Pred done, DWORD dwTimeoutMs = 10000)
-{
-    const DWORD dwStart = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - dwStart > dwTimeoutMs)
-            return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-        PumpMessages();
-    }
-    return true;
-}
-
-struct FindData {
-    DWORD dwProcessId;
-    const char* pszClass;
-    HWND hFound;
-};
-
-BOOL CALLBACK FindProc(HWND h, LPARAM lParam)
-{
-    auto* pData = reinterpret_cast<FindData*>(lParam);
-    DWORD dwPid = 0;
-    GetWindowThreadProcessId(h, &dwPid);
-    char szClass[64] = {};
-    GetClassNameA(h, szClass, sizeof szClass);
-    if (dwPid == pData->dwProcessId && IsWindowVisible(h) && std::string(szClass) == pData->pszClass) {
-        pData->hFound = h;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// A visible top-level window of that class belonging to the process.
-HWND FindProcessWindow(DWORD dwProcessId, const char* pszClass)
-{
-    FindData data{dwProcessId, pszClass, nullptr};
-    EnumWindows(FindProc, reinterpret_cast<LPARAM>(&data));
-    return data.hFound;
-}
-
 // The test program's own viewer, first in the chain: it passes every notice
 // on to the keeper and keeps its link right when the keeper leaves. A late
 // head passes some notices on at once, some only later from its message
@@ -244,7 +201,7 @@ TEST(EndToEnd, AThousandChangesAreEachCapturedOnceAndTheMenuQuits)
     PumpUntil([&] { return GetTickCount() - dwShown > 200; });
     SaveWindowPicture(GetDesktopWindow(), "tray_menu");
     PostMessageA(hMenu, WM_CHAR, 'q', 0);
-    ASSERT_TRUE(PumpUntil([&] { return keeper.HasEnded(); }));
+    ASSERT_TRUE(PumpUntil([&] { return !keeper.Running(); }));
     EXPECT_EQ(keeper.ExitCode(), 0u);
     EXPECT_EQ(head.next(), nullptr);  // it left the chain
 
@@ -381,7 +338,7 @@ TEST(EndToEnd, AStormOfChangesFromTwoSourcesGivesOneWholeClipPerChangeItSaw)
         PumpUntil([&] { return GetTickCount() - dwWait > 1000; });
     }
     SetEvent(quit.handle());
-    ASSERT_TRUE(PumpUntil([&] { return sources[0]->HasEnded() && sources[1]->HasEnded(); }));
+    ASSERT_TRUE(PumpUntil([&] { return !sources[0]->Running() && !sources[1]->Running(); }));
     EXPECT_EQ(sources[0]->ExitCode(), static_cast<DWORD>((kStorm + 1) / 2));
     EXPECT_EQ(sources[1]->ExitCode(), static_cast<DWORD>(kStorm / 2));
     std::map<int, int> requests = ReadRequests(logs[0]);
@@ -431,7 +388,7 @@ TEST(EndToEnd, AStormOfChangesFromTwoSourcesGivesOneWholeClipPerChangeItSaw)
                 requests.size(), head.PassedLate(), head.Notices());
 
     PostMessageA(hMain, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(PumpUntil([&] { return keeper.HasEnded(); }));
+    ASSERT_TRUE(PumpUntil([&] { return !keeper.Running(); }));
     EXPECT_EQ(keeper.ExitCode(), 0u);
     for (const std::string& log : logs)
         DeleteFileA(log.c_str());

@@ -307,7 +307,7 @@ public:
     int Finish()
     {
         SetEvent(m_quit.handle());
-        if (!AnswerSentMessagesUntil([&] { return m_process.HasEnded(); }))
+        if (!AnswerSentMessagesUntil([&] { return !m_process.Running(); }))
             return -1;
         return static_cast<int>(m_process.ExitCode());
     }

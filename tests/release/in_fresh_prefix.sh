@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Runs a release test program in a fresh Wine prefix of its own, a copy of
+# the template, with its own wineserver, stopped at the end:
+#   in_fresh_prefix.sh RELEASE_DIR NAME PROGRAM [ARGS...]
+# The program finds the release through TROVELLE_SETUP (the installer),
+# TROVELLE_UNZIPPED (the zip's files), TROVELLE_VERSION, and
+# TROVELLE_PORTABLE, a folder with blanks and accents where the zip is
+# unpacked inside the prefix.
+set -euo pipefail
+release=$1 name=$2
+shift 2
+here=$(cd "$(dirname "$0")" && pwd)
+[ -n "${DISPLAY:-}" ] || { echo "no DISPLAY: run through scripts/test, which starts Xvfb" >&2; exit 1; }
+dir=$release/tests/$name
+rm -rf "$dir"
+mkdir -p "$dir/prefix"
+cp -a "$release/template/." "$dir/prefix"
+
+export TROVELLE_WINEPREFIX=$dir/prefix
+# shellcheck source=../../scripts/lib/session.sh
+. "$here/../../scripts/lib/session.sh"
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# File names and the environment reach Windows programs as UTF-8.
+export LC_ALL=C.UTF-8
+trap session_stop EXIT
+wineserver -p
+wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
+
+version=$(cat "$release/version")
+export TROVELLE_VERSION=$version
+export TROVELLE_SETUP=$release/a/dist/trovelle-$version-setup.exe
+export TROVELLE_UNZIPPED=$release/unzipped
+portable="Mes outils/Trovelle $(printf '\xc3\xa9t\xc3\xa9') $version"
+mkdir -p "$WINEPREFIX/drive_c/$portable"
+unzip -q "$release/a/dist/trovelle-$version-win64.zip" -d "$WINEPREFIX/drive_c/$portable"
+export TROVELLE_PORTABLE="C:\\${portable//\//\\}"
+status=0
+wine "$@" || status=$?
+# A passed test's prefix goes (it is large); a failed one stays to be looked at.
+session_stop
+[ $status -ne 0 ] || rm -rf "$dir/prefix"
+exit $status
