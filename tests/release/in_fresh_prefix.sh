@@ -19,12 +19,10 @@ cp -a "$release/template/." "$dir/prefix"
 export TROVELLE_WINEPREFIX=$dir/prefix
 # shellcheck source=../../scripts/lib/session.sh
 . "$here/../../scripts/lib/session.sh"
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 # File names and the environment reach Windows programs as UTF-8.
 export LC_ALL=C.UTF-8
 trap session_stop EXIT
-wineserver -p
-wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
+session_start_wine
 
 version=$(cat "$release/version")
 export TROVELLE_VERSION=$version
