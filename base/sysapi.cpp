@@ -2,12 +2,23 @@
 
 #include <shellapi.h>
 
+namespace {
+
+// A function of user32 that older systems lack, or null.
+template <typename Fn>
+Fn User32Function(const char* pszName)
+{
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("user32.dll"), pszName)));
+}
+
+}  // namespace
+
 SysApi& Sys()
 {
     static SysApi api = {
         ::OpenClipboard,      ::CloseClipboard,   ::EmptyClipboard,
         ::EnumClipboardFormats, ::GetClipboardData, ::SetClipboardData,
-        ::GetClipboardFormatNameA, ::GetOpenClipboardWindow,
+        ::GetClipboardFormatNameA, ::GetOpenClipboardWindow, ::IsClipboardFormatAvailable,
         ::GlobalAlloc,        ::GlobalFree,       ::GlobalLock,
         ::GlobalUnlock,       ::GlobalSize,       ::VirtualAlloc,
         ::VirtualFree,        ::HeapAlloc,
@@ -16,6 +27,8 @@ SysApi& Sys()
         ::RegSetValueExA,     ::RegCloseKey,
         ::GetTickCount,
         ::MessageBoxA,        ::ShellExecuteA,
+        User32Function<UINT(WINAPI*)(HWND)>("GetDpiForWindow"),
+        User32Function<int(WINAPI*)(int, UINT)>("GetSystemMetricsForDpi"),
         ::Shell_NotifyIconA,  ::TrackPopupMenuEx,
     };
     return api;

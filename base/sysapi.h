@@ -18,6 +18,7 @@ struct SysApi {
     HANDLE(WINAPI* SetClipboardData)(UINT, HANDLE);
     int(WINAPI* GetClipboardFormatNameA)(UINT, LPSTR, int);
     HWND(WINAPI* GetOpenClipboardWindow)();
+    BOOL(WINAPI* IsClipboardFormatAvailable)(UINT);
 
     // Memory
     HGLOBAL(WINAPI* GlobalAlloc)(UINT, SIZE_T);
@@ -47,6 +48,10 @@ struct SysApi {
     // User interface
     int(WINAPI* MessageBoxA)(HWND, LPCSTR, LPCSTR, UINT);
     HINSTANCE(WINAPI* ShellExecuteA)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
+
+    // Display scale. Resolved at run time: null on systems without them.
+    UINT(WINAPI* GetDpiForWindow)(HWND);
+    int(WINAPI* GetSystemMetricsForDpi)(int, UINT);
 
     // Notification area: a menu that waits for the user, and the shell's icon.
     BOOL(WINAPI* Shell_NotifyIconA)(DWORD, PNOTIFYICONDATAA);

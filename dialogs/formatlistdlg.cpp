@@ -45,18 +45,20 @@ BOOL CFormatListDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
 
-    // The three columns take the list's outer width less 4 pixels.
+    // The three columns take the list's outer width less 4 pixels at 100 %,
+    // their widths scaled with the screen.
     CRect rc;
     m_list.GetWindowRect(&rc);
+    const UINT nDpi = GetDpi();
     struct Column {
         const char* pszHeading;
         int nFormat;
         int cx;
     };
     const Column columns[] = {
-        {Texts::kFormatColumnType, LVCFMT_LEFT, rc.Width() - 149},
-        {Texts::kFormatColumnId, LVCFMT_CENTER, 45},
-        {Texts::kFormatColumnSize, LVCFMT_RIGHT, 100},
+        {Texts::kFormatColumnType, LVCFMT_LEFT, rc.Width() - ScaleForDpi(149, nDpi)},
+        {Texts::kFormatColumnId, LVCFMT_CENTER, ScaleForDpi(45, nDpi)},
+        {Texts::kFormatColumnSize, LVCFMT_RIGHT, ScaleForDpi(100, nDpi)},
     };
     for (int i = 0; i < 3; ++i)
         m_list.InsertColumn(i, columns[i].pszHeading, columns[i].nFormat, columns[i].cx, i);

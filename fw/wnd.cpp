@@ -1,5 +1,7 @@
 #include "fw/wnd.h"
 
+#include "base/sysapi.h"
+
 #include "fw/ddx.h"
 #include "fw/dialog.h"
 #include "fw/winapp.h"
@@ -147,6 +149,31 @@ CString CWnd::GetWindowTextOf(HWND hWnd)
         str.ReleaseBuffer(nCopied > 0 ? nCopied : 0);
     }
     return str;
+}
+
+UINT CWnd::GetDpi() const
+{
+    if (Sys().GetDpiForWindow != nullptr && m_hWnd != nullptr) {
+        if (const UINT nDpi = Sys().GetDpiForWindow(m_hWnd))
+            return nDpi;
+    }
+    const HDC hDC = ::GetDC(nullptr);
+    const int nDpi = hDC != nullptr ? ::GetDeviceCaps(hDC, LOGPIXELSX) : 0;
+    if (hDC != nullptr)
+        ::ReleaseDC(nullptr, hDC);
+    return nDpi > 0 ? static_cast<UINT>(nDpi) : 96;
+}
+
+int CWnd::GetSystemMetricsForDpi(int nIndex, UINT nDpi)
+{
+    if (Sys().GetSystemMetricsForDpi != nullptr)
+        return Sys().GetSystemMetricsForDpi(nIndex, nDpi);
+    // The system's metrics are for the screen's own DPI.
+    const HDC hDC = ::GetDC(nullptr);
+    const int nScreenDpi = hDC != nullptr ? ::GetDeviceCaps(hDC, LOGPIXELSX) : 96;
+    if (hDC != nullptr)
+        ::ReleaseDC(nullptr, hDC);
+    return ::MulDiv(::GetSystemMetrics(nIndex), static_cast<int>(nDpi), nScreenDpi > 0 ? nScreenDpi : 96);
 }
 
 BOOL CWnd::UpdateData(BOOL bSaveAndValidate)

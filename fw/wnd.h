@@ -67,6 +67,14 @@ public:
 
     // The whole text of any window, however long.
     static CString GetWindowTextOf(HWND hWnd);
+
+    // The DPI the window is shown at: the window's own where the system
+    // tells it (a program aware of each monitor's scale), else the screen's.
+    UINT GetDpi() const;
+    // A size given in pixels at 96 DPI (100 %), at nDpi.
+    static int ScaleForDpi(int nPixels, UINT nDpi) { return ::MulDiv(nPixels, static_cast<int>(nDpi), 96); }
+    // A system metric (an icon's size, say) at nDpi.
+    static int GetSystemMetricsForDpi(int nIndex, UINT nDpi);
     void SetWindowText(LPCSTR lpszString) { ::SetWindowTextA(m_hWnd, lpszString); }
 
     // Data exchange between the controls and the members (DoDataExchange);

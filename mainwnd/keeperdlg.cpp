@@ -30,7 +30,7 @@ CKeeperDlg::CKeeperDlg(CWnd* pParent)
     : CDialog(IDD_TROVELLE_DIALOG, pParent), m_hAccel(nullptr), m_pImageList(nullptr), m_hNextViewer(nullptr),
       m_nClipCount(0), m_bEditingLabel(false), m_bSkipNextCapture(false), m_bRestoring(false), m_nid{},
       m_dwOwnWriteSequence(0), m_dwSeenSequence(0), m_pLastCapture(nullptr), m_hLastCaptureOwner(nullptr),
-      m_dwLastCaptureTick(0), m_bLastCaptureAutomatic(false), m_bDrawPending(false)
+      m_dwLastCaptureTick(0), m_bLastCaptureAutomatic(false), m_bDrawPending(false), m_bInClipboardChange(false), m_nDpi(96)
 {
     HINSTANCE hInst = AfxGetResourceHandle();
     m_hIcon = static_cast<HICON>(::LoadImageA(hInst, MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
@@ -56,6 +56,7 @@ BEGIN_MESSAGE_MAP(CKeeperDlg, CDialog)
     ON_WM_SIZE()
     ON_WM_DRAWCLIPBOARD()
     ON_MESSAGE(WM_DRAWCLIPBOARDLATER, OnDrawClipboardLater)
+    ON_MESSAGE(WM_DPICHANGED, OnDpiChanged)
     ON_WM_CHANGECBCHAIN()
     ON_WM_DESTROYCLIPBOARD()
     ON_COMMAND(ID_EDITION_COLLER, OnEditionColler)
@@ -91,17 +92,12 @@ void CKeeperDlg::DoDataExchange(CDataExchange* pDX)
 BOOL CKeeperDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
+    m_nDpi = GetDpi();
 
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hSmallIcon, FALSE);
 
-    // Image k is the icon of clip kind k.
-    m_pImageList = new CImageList;
-    m_pImageList->Create(32, 32, ILC_COLOR24 | ILC_MASK, 4, 4);
-    HINSTANCE hInst = AfxGetResourceHandle();
-    for (int k = 0; k < CK_COUNT; ++k)
-        m_pImageList->Add(::LoadIconA(hInst, MAKEINTRESOURCEA(ClipKindIconId(k))));
-    m_wndClipList.SetImageList(*m_pImageList, LVSIL_NORMAL);
+    MakeImageList();
 
     m_nClipCount = 0;
     m_hAccel = ::LoadAcceleratorsA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_ACCELERATOR));
@@ -125,11 +121,64 @@ BOOL CKeeperDlg::OnInitDialog()
     return TRUE;
 }
 
-void CKeeperDlg::StatusPartEdges(int nClientWidth, int edges[3])
+void CKeeperDlg::MakeImageList()
+{
+    // Each icon is loaded at the list's own size: none is stretched.
+    const int nSize = Scale(32);
+    auto* pImageList = new CImageList;
+    pImageList->Create(nSize, nSize, ILC_COLOR24 | ILC_MASK, 4, 4);
+    const HINSTANCE hInst = AfxGetResourceHandle();
+    for (int k = 0; k < CK_COUNT; ++k) {
+        const HICON hIcon = static_cast<HICON>(
+            ::LoadImageA(hInst, MAKEINTRESOURCEA(ClipKindIconId(k)), IMAGE_ICON, nSize, nSize, 0));
+        pImageList->Add(hIcon);
+        if (hIcon != nullptr)
+            ::DestroyIcon(hIcon);
+    }
+    // The items keep their image numbers, now in the new list.
+    m_wndClipList.SetImageList(*pImageList, LVSIL_NORMAL);
+    delete m_pImageList;
+    m_pImageList = pImageList;
+}
+
+LRESULT CKeeperDlg::OnDpiChanged(WPARAM wParam, LPARAM lParam)
+{
+    // Moved to a screen of another scale, or its scale changed.
+    m_nDpi = LOWORD(wParam);
+    if (const auto* pSuggested = reinterpret_cast<const RECT*>(lParam)) {
+        ::SetWindowPos(m_hWnd, nullptr, pSuggested->left, pSuggested->top, pSuggested->right - pSuggested->left,
+                       pSuggested->bottom - pSuggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    MakeImageList();
+
+    const HINSTANCE hInst = AfxGetResourceHandle();
+    auto loadIcon = [&](UINT nID, int nMetric) {
+        const int cx = GetSystemMetricsForDpi(nMetric, m_nDpi);
+        return static_cast<HICON>(::LoadImageA(hInst, MAKEINTRESOURCEA(nID), IMAGE_ICON, cx, cx, 0));
+    };
+    const HICON hOldIcon = m_hIcon, hOldSmall = m_hSmallIcon;
+    m_hIcon = loadIcon(IDR_MAINFRAME, SM_CXICON);
+    m_hSmallIcon = loadIcon(IDI_SMALL, SM_CXSMICON);
+    SetIcon(m_hIcon, TRUE);
+    SetIcon(m_hSmallIcon, FALSE);
+    for (HICON hOld : {hOldIcon, hOldSmall})
+        if (hOld != nullptr)
+            ::DestroyIcon(hOld);
+    if (theKeeperApp.m_bTaskIcon != 0) {
+        m_nid.hIcon = TrayIcon();
+        Sys().Shell_NotifyIconA(NIM_MODIFY, &m_nid);
+    }
+
+    SetStatusParts();
+    RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    return 0;
+}
+
+void CKeeperDlg::StatusPartEdges(int nClientWidth, int edges[3], UINT nDpi)
 {
     // Only the first edge is held at 0; a narrow window gives a negative second.
-    edges[0] = std::max(nClientWidth - 200, 0);
-    edges[1] = nClientWidth - 100;
+    edges[0] = std::max(nClientWidth - ScaleForDpi(200, nDpi), 0);
+    edges[1] = nClientWidth - ScaleForDpi(100, nDpi);
     edges[2] = -1;
 }
 
@@ -138,7 +187,7 @@ void CKeeperDlg::SetStatusParts()
     CRect rcClient;
     GetClientRect(&rcClient);
     int edges[3];
-    StatusPartEdges(rcClient.right - rcClient.left, edges);
+    StatusPartEdges(rcClient.right - rcClient.left, edges, m_nDpi);
     m_wndStatusBar.SetParts(3, edges);
 }
 
@@ -162,13 +211,13 @@ void CKeeperDlg::OnPaint()
     if (IsIconic()) {
         CPaintDC dc(this);
         SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.m_hDC), 0);
-        const int cxIcon = ::GetSystemMetrics(SM_CXICON);
-        const int cyIcon = ::GetSystemMetrics(SM_CYICON);
+        const int cxIcon = GetSystemMetricsForDpi(SM_CXICON, m_nDpi);
+        const int cyIcon = GetSystemMetricsForDpi(SM_CYICON, m_nDpi);
         CRect rect;
         GetClientRect(&rect);
         const int x = (rect.Width() - cxIcon + 1) / 2;
         const int y = (rect.Height() - cyIcon + 1) / 2;
-        dc.DrawIcon(x, y, m_hIcon);
+        ::DrawIconEx(dc, x, y, m_hIcon, cxIcon, cyIcon, 0, nullptr, DI_NORMAL);
         return;
     }
     SetStatusParts();

@@ -22,8 +22,9 @@ public:
     BOOL DestroyWindow() override;
     BOOL PreTranslateMessage(MSG* pMsg) override;
 
-    // The right edges of the three status bar parts for a client width.
-    static void StatusPartEdges(int nClientWidth, int edges[3]);
+    // The right edges of the three status bar parts for a client width, at
+    // a display scale (96 DPI is 100 %).
+    static void StatusPartEdges(int nClientWidth, int edges[3], UINT nDpi = 96);
     // The top window of the clipboard's owner (from the owner, parent after
     // parent, owners of pop-ups too), or null when the clipboard has no owner.
     static HWND GetOwnerTitleWindow();
@@ -56,8 +57,13 @@ public:
     HWND m_hLastCaptureOwner;
     DWORD m_dwLastCaptureTick;
     bool m_bLastCaptureAutomatic;
-    // A change notice waits for the clipboard to be closed.
+    // A change notice waits for the clipboard to be closed, or for the
+    // notice being handled (m_bInClipboardChange) to be done.
     bool m_bDrawPending;
+    bool m_bInClipboardChange;
+    // The DPI the window is shown at: every pixel size is given for 96 DPI
+    // and scaled by it.
+    UINT m_nDpi;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -70,6 +76,7 @@ protected:
     void OnSize(UINT nType, int cx, int cy);
     void OnDrawClipboard();
     LRESULT OnDrawClipboardLater(WPARAM wParam, LPARAM lParam);
+    LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
     void OnChangeCbChain(HWND hWndRemove, HWND hWndAfter);
     void OnDestroyClipboard();
     void OnEditionColler();
@@ -101,6 +108,13 @@ private:
     // Options hold 0 or 1; every option command flips them.
     static void Toggle(BOOL& bOption);
     void LayOut(int nStatusBarHeight);
+    // A size in pixels at 96 DPI, at the window's DPI.
+    int Scale(int nPixels) const { return ScaleForDpi(nPixels, m_nDpi); }
+    // The kind icons at the window's DPI, as the list's image list: image k
+    // is the icon of kind k. Replaces (and deletes) the one before.
+    void MakeImageList();
+    // The notification area's icon at the window's DPI.
+    HICON TrayIcon() const;
     void SetStatusParts();
     // Status parts are written, then the bar is redrawn at once.
     void SetStatusText(int nPart, const char* pszText);

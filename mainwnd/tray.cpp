@@ -21,9 +21,17 @@ void CKeeperDlg::OnOptionsIcone()
         RemoveTrayIcon();
 }
 
+HICON CKeeperDlg::TrayIcon() const
+{
+    // Icon 147 at the size the shell shows it, for the window's scale;
+    // shared, so that adding it again costs nothing.
+    const int cx = GetSystemMetricsForDpi(SM_CXSMICON, m_nDpi);
+    return static_cast<HICON>(
+        ::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_SMALL), IMAGE_ICON, cx, cx, LR_SHARED));
+}
+
 void CKeeperDlg::AddTrayIcon()
 {
-    const HICON hIcon = ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_SMALL));
     m_nid = {};
     // The first form of the record: every shell takes it, and we use no
     // field of the later ones.
@@ -32,7 +40,7 @@ void CKeeperDlg::AddTrayIcon()
     m_nid.uID = 1;
     m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     m_nid.uCallbackMessage = WM_TRAYNOTIFY;
-    m_nid.hIcon = hIcon;
+    m_nid.hIcon = TrayIcon();
     ::lstrcpynA(m_nid.szTip, Texts::kTrayTip, 64);
     Sys().Shell_NotifyIconA(NIM_ADD, &m_nid);
 }

@@ -10,11 +10,14 @@
 
 void CKeeperDlg::OnDrawClipboard()
 {
-    if (IsClipboardOpenHere()) {
+    if (IsClipboardOpenHere() || m_bInClipboardChange) {
         // Sent from inside one of our own clipboard operations: by a source
         // that renders a format for us, or a viewer ahead of us passing a
         // notice on late. A capture now would open the clipboard again and
         // close it under the operation, so it waits until that is over.
+        // The same holds inside the handling of another notice, which asks
+        // the owner's title across processes and so lets notices in: the
+        // outer one would then capture the same change a second time.
         if (!m_bDrawPending)
             m_bDrawPending = PostMessage(WM_DRAWCLIPBOARDLATER, 0, 0) != FALSE;
     } else {
@@ -29,7 +32,7 @@ void CKeeperDlg::OnDrawClipboard()
 LRESULT CKeeperDlg::OnDrawClipboardLater(WPARAM, LPARAM)
 {
     m_bDrawPending = false;
-    if (IsClipboardOpenHere())
+    if (IsClipboardOpenHere() || m_bInClipboardChange)
         m_bDrawPending = PostMessage(WM_DRAWCLIPBOARDLATER, 0, 0) != FALSE;
     else
         OnClipboardChange();
@@ -38,6 +41,11 @@ LRESULT CKeeperDlg::OnDrawClipboardLater(WPARAM, LPARAM)
 
 void CKeeperDlg::OnClipboardChange()
 {
+    m_bInClipboardChange = true;
+    struct Done {
+        bool& b;
+        ~Done() { b = false; }
+    } done{m_bInClipboardChange};
     const DWORD dwSequence = ::GetClipboardSequenceNumber();
     // The notice of a restore of ours that comes late, through a viewer ahead
     // of us, once the restore has named its clip in part 0.
@@ -103,9 +111,9 @@ bool CKeeperDlg::IsExcludedFromCapture(HWND hWnd)
     static const UINT cfIgnore = ::RegisterClipboardFormatA("Clipboard Viewer Ignore");
     static const UINT cfHistory = ::RegisterClipboardFormatA("CanIncludeInClipboardHistory");
     // These two mark a clipboard by their presence alone; asking needs no open.
-    if (::IsClipboardFormatAvailable(cfExclude) || ::IsClipboardFormatAvailable(cfIgnore))
+    if (Sys().IsClipboardFormatAvailable(cfExclude) || Sys().IsClipboardFormatAvailable(cfIgnore))
         return true;
-    if (!::IsClipboardFormatAvailable(cfHistory))
+    if (!Sys().IsClipboardFormatAvailable(cfHistory))
         return false;
     // Only a DWORD 0 keeps it out of the history. A clipboard that cannot be
     // opened to tell is left alone: the capture would take it unseen.

@@ -76,7 +76,8 @@ session_stop() {
 
 # session_start_xvfb [WIDTHxHEIGHT]: sets DISPLAY to a fresh virtual screen.
 session_start_xvfb() {
-  local size=${1:-1280x1024}
+  # Room for the virtual desktops of the display-scale tests (2048 x 1536).
+  local size=${1:-2560x1600}
   local fifo
   fifo=$(mktemp -u /tmp/trovelle-xvfb.XXXXXX)
   mkfifo "$fifo"

@@ -218,7 +218,7 @@ class RemoteList {
 public:
     RemoteList(HANDLE hProcess, HWND hList) : m_hProcess(hProcess), m_hList(hList)
     {
-        m_pRemote = VirtualAllocEx(hProcess, nullptr, sizeof(LVITEMA), MEM_COMMIT, PAGE_READWRITE);
+        m_pRemote = VirtualAllocEx(hProcess, nullptr, sizeof(LVITEMA) + kTextMax, MEM_COMMIT, PAGE_READWRITE);
     }
     ~RemoteList()
     {
@@ -231,6 +231,20 @@ public:
     int Count() const { return static_cast<int>(SendMessageA(m_hList, LVM_GETITEMCOUNT, 0, 0)); }
     // Item i alone is selected.
     bool SelectOnly(int i) const { return SetState(-1, 0) && SetState(i, LVIS_SELECTED | LVIS_FOCUSED); }
+    // The label of item i.
+    std::string Text(int i) const
+    {
+        char* pRemoteText = static_cast<char*>(m_pRemote) + sizeof(LVITEMA);
+        LVITEMA item{};
+        item.pszText = pRemoteText;
+        item.cchTextMax = kTextMax;
+        char sz[kTextMax] = {};
+        if (m_pRemote == nullptr || !WriteProcessMemory(m_hProcess, m_pRemote, &item, sizeof item, nullptr))
+            return {};
+        SendMessageA(m_hList, LVM_GETITEMTEXTA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(m_pRemote));
+        ReadProcessMemory(m_hProcess, pRemoteText, sz, sizeof sz - 1, nullptr);
+        return sz;
+    }
 
 private:
     bool SetState(int i, UINT nState) const
@@ -241,6 +255,7 @@ private:
         return m_pRemote != nullptr && WriteProcessMemory(m_hProcess, m_pRemote, &item, sizeof item, nullptr) &&
                SendMessageA(m_hList, LVM_SETITEMSTATE, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(m_pRemote));
     }
+    static constexpr int kTextMax = 256;
     HANDLE m_hProcess;
     HWND m_hList;
     void* m_pRemote = nullptr;
@@ -361,7 +376,8 @@ TEST(EndToEnd, AStormOfChangesFromTwoSourcesGivesOneWholeClipPerChangeItSaw)
         ASSERT_FALSE(got.empty()) << "clip " << i;
         const int k = storm::TagNumber(got[0].bytes);
         ASSERT_GE(k, 0) << "clip " << i;
-        EXPECT_TRUE(kept.insert(k).second) << "change " << k << " kept twice";
+        EXPECT_TRUE(kept.insert(k).second) << "change " << k << " kept twice, as clip " << i << " \""
+                                           << list.Text(i) << "\" after \"" << (i > 0 ? list.Text(i - 1) : "") << "\"";
         EXPECT_GT(k, nLast) << "clips in the order of the changes";
         nLast = k;
         const auto it = requests.find(k);

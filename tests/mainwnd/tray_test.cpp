@@ -160,9 +160,14 @@ void ExpectIconRecord(const NotifyCall& call, DWORD dwMessage, HWND hWnd)
     EXPECT_EQ(call.nid.uID, 1u);
     EXPECT_EQ(call.nid.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
     EXPECT_EQ(call.nid.uCallbackMessage, static_cast<UINT>(WM_USER + 1));
-    // Icon 147, the program's small icon: the shared handle of its resource.
-    EXPECT_EQ(call.nid.hIcon, LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_SMALL)));
-    EXPECT_NE(call.nid.hIcon, LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME)));
+    // Icon 147, the program's small icon, at the size the shell shows it:
+    // the shared handle of that image.
+    const int cx = GetSystemMetrics(SM_CXSMICON);
+    auto shared = [&](UINT id) {
+        return LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_ICON, cx, cx, LR_SHARED);
+    };
+    EXPECT_EQ(call.nid.hIcon, shared(IDI_SMALL));
+    EXPECT_NE(call.nid.hIcon, shared(IDR_MAINFRAME));
     EXPECT_STREQ(call.nid.szTip, "Trovelle");
 }
 

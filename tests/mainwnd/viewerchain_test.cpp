@@ -391,6 +391,48 @@ TEST_F(ViewerChain, TheSameChangeNoticedWhileTheNamingDialogIsOpenIsNoSecondClip
     EXPECT_TRUE(RunMainWindow(script));
 }
 
+// Asking the clipboard a question can let notices sent meanwhile in (Wine's
+// X11 bridge is asked across processes). This one asks the question, and
+// meanwhile another copy is made and announced to the main window.
+TestWindow* g_pRecopier = nullptr;
+HWND g_hNoticed = nullptr;
+DWORD g_dwClock = 1000;
+DWORD WINAPI Clock() { return g_dwClock; }
+BOOL WINAPI CopiesAgainWhileAsked(UINT nFormat)
+{
+    if (TestWindow* pSource = std::exchange(g_pRecopier, nullptr)) {
+        pSource->Offer({{CF_TEXT, TextBytes("la seconde")}});
+        SendMessageA(g_hNoticed, WM_DRAWCLIPBOARD, 0, 0);
+        g_dwClock += 1000;  // a busy machine: the question took a while
+    }
+    return ::IsClipboardFormatAvailable(nFormat);
+}
+
+TEST_F(ViewerChain, ANoticeThatComesWhileAnotherIsHandledWaitsItsTurn)
+{
+    // Handled at once, the inner notice would keep the second copy, and the
+    // outer one, going on, would keep it a second time.
+    theKeeperApp.m_bAutoPaste = 1;
+    SysOverride<decltype(SysApi::IsClipboardFormatAvailable)> ask{&SysApi::IsClipboardFormatAvailable,
+                                                                  CopiesAgainWhileAsked};
+    SysOverride<decltype(SysApi::GetTickCount)> clock{&SysApi::GetTickCount, Clock};
+    ModalScript script;
+    script
+        .Then([&] {
+            g_hNoticed = Wnd();
+            g_pRecopier = &source;
+            ASSERT_TRUE(source.Offer({{CF_TEXT, TextBytes("la premiere")}}));
+        })
+        .Then([&] {
+            EXPECT_FALSE(dlg.m_bDrawPending);
+            ASSERT_EQ(Clips(), 1);
+            const CClipFormat* pFirst = ClipOf(List(), 0)->m_pFirstFormat;
+            ASSERT_NE(pFirst, nullptr);
+            EXPECT_STREQ(static_cast<const char*>(pFirst->m_pData), "la seconde");
+        });
+    EXPECT_TRUE(RunMainWindow(script));
+}
+
 // The clock of the rules that look at how close two captures are.
 DWORD g_dwNow = 1000;
 DWORD WINAPI FakeTickCount() { return g_dwNow; }

@@ -97,7 +97,14 @@ bool SaveWindowPicture(HWND hWnd, const std::string& name)
     void* bits = nullptr;
     HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(mem, dib);
-    BitBlt(mem, 0, 0, w, h, screen, rc.left, rc.top, SRCCOPY);
+    // A window larger than the screen (a dialog at 200 % on a small virtual
+    // desktop) draws itself instead.
+    RECT rcScreen;
+    GetWindowRect(GetDesktopWindow(), &rcScreen);
+    if (rc.left >= rcScreen.left && rc.top >= rcScreen.top && rc.right <= rcScreen.right && rc.bottom <= rcScreen.bottom)
+        BitBlt(mem, 0, 0, w, h, screen, rc.left, rc.top, SRCCOPY);
+    else
+        PrintWindow(hWnd, mem, 0);
     SelectObject(mem, old);
     GdiFlush();
 

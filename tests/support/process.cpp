@@ -91,23 +91,26 @@ std::wstring ProcessCommandLine(DWORD dwProcessId)
     return line;
 }
 
-ChildProcess::ChildProcess(const std::wstring& commandLine)
+ChildProcess::ChildProcess(const std::wstring& commandLine, const wchar_t* pszDesktop)
 {
     STARTUPINFOW si = {};
     si.cb = sizeof si;
+    std::wstring desktop = pszDesktop != nullptr ? pszDesktop : L"";
+    if (pszDesktop != nullptr)
+        si.lpDesktop = desktop.data();
     std::wstring cmd = commandLine;
     if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &m_pi))
         m_pi = {};
 }
 
-ChildProcess::ChildProcess(const std::string& commandLine)
+ChildProcess::ChildProcess(const std::string& commandLine, const wchar_t* pszDesktop)
     : ChildProcess([&] {
           std::wstring wide(commandLine.size(), L'\0');
           wide.resize(static_cast<std::size_t>(MultiByteToWideChar(CP_ACP, 0, commandLine.data(),
                                                                    static_cast<int>(commandLine.size()), wide.data(),
                                                                    static_cast<int>(wide.size()))));
           return wide;
-      }())
+      }(), pszDesktop)
 {
 }
 

@@ -48,9 +48,11 @@ std::wstring ProcessCommandLine(DWORD dwProcessId);
 // object goes.
 class ChildProcess {
 public:
-    explicit ChildProcess(const std::wstring& commandLine);
+    // With a desktop name, the program opens its windows on that desktop
+    // (under Wine, a virtual desktop of its own, sized from the registry).
+    explicit ChildProcess(const std::wstring& commandLine, const wchar_t* pszDesktop = nullptr);
     // A command line in the ANSI code page.
-    explicit ChildProcess(const std::string& commandLine);
+    explicit ChildProcess(const std::string& commandLine, const wchar_t* pszDesktop = nullptr);
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
