@@ -21,35 +21,21 @@
 #include "tests/support/clipsource.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/process.h"
+#include "tests/support/settings_key.h"
 
 namespace {
 
-const char kKey[] = "Software\\Bramwick Software\\Trovelle\\1.0";
 const char* const kOptionNames[] = {"Auto Name", "Task Icon", "Hide", "Auto Paste"};
 constexpr UINT kTrayNotify = WM_USER + 1;
 constexpr int kChanges = 1000;
 
 std::string ProgramPath() { return WindowsPath(TROVELLE_EXE); }
 
-bool WriteOption(const char* pszName, DWORD dwValue)
-{
-    HKEY hKey = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, &hKey, nullptr) != ERROR_SUCCESS)
-        return false;
-    const bool ok = RegSetValueExA(hKey, pszName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dwValue),
-                                   sizeof dwValue) == ERROR_SUCCESS;
-    RegCloseKey(hKey);
-    return ok;
-}
-
 // The value as a DWORD, or ~0 when it is missing or of another form.
 DWORD ReadOption(const char* pszName)
 {
-    DWORD dwValue = 0, dwType = 0, cb = sizeof dwValue;
-    if (RegGetValueA(HKEY_CURRENT_USER, kKey, pszName, RRF_RT_ANY, &dwType, &dwValue, &cb) != ERROR_SUCCESS ||
-        dwType != REG_DWORD || cb != sizeof dwValue)
-        return ~0u;
-    return dwValue;
+    const StoredValue s = ReadSetting(pszName);
+    return s.bPresent && s.type == REG_DWORD && s.size == sizeof(DWORD) ? s.value : ~0u;
 }
 
 // The test program's own viewer, first in the chain: it passes every notice
@@ -130,9 +116,9 @@ TEST(EndToEnd, AThousandChangesAreEachCapturedOnceAndTheMenuQuits)
 {
     TestWindow reader{"Lecteur"};
     ASSERT_TRUE(EmptyTheClipboard(reader.hwnd()));
-    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Bramwick Software");
-    ASSERT_TRUE(WriteOption("Auto Name", 0) && WriteOption("Task Icon", 1) && WriteOption("Hide", 0) &&
-                WriteOption("Auto Paste", 1));
+    DeleteSettings();
+    ASSERT_TRUE(WriteDwordSetting("Auto Name", 0) && WriteDwordSetting("Task Icon", 1) &&
+                WriteDwordSetting("Hide", 0) && WriteDwordSetting("Auto Paste", 1));
 
     ChildProcess keeper("\"" + ProgramPath() + "\"");
     ASSERT_TRUE(keeper.Started()) << ProgramPath() << " error " << GetLastError();
@@ -209,7 +195,7 @@ TEST(EndToEnd, AThousandChangesAreEachCapturedOnceAndTheMenuQuits)
     const DWORD expected[] = {0, 1, 0, 1};
     for (int k = 0; k < 4; ++k)
         EXPECT_EQ(ReadOption(kOptionNames[k]), expected[k]) << kOptionNames[k];
-    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Bramwick Software");
+    DeleteSettings();
 }
 
 // The keeper's list seen from this process: its messages that take a
@@ -301,9 +287,9 @@ TEST(EndToEnd, AStormOfChangesFromTwoSourcesGivesOneWholeClipPerChangeItSaw)
     constexpr int kStorm = 2100;
     TestWindow reader{"Lecteur"};
     ASSERT_TRUE(EmptyTheClipboard(reader.hwnd()));
-    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Bramwick Software");
-    ASSERT_TRUE(WriteOption("Auto Name", 0) && WriteOption("Task Icon", 0) && WriteOption("Hide", 0) &&
-                WriteOption("Auto Paste", 1));
+    DeleteSettings();
+    ASSERT_TRUE(WriteDwordSetting("Auto Name", 0) && WriteDwordSetting("Task Icon", 0) &&
+                WriteDwordSetting("Hide", 0) && WriteDwordSetting("Auto Paste", 1));
 
     ChildProcess keeper("\"" + ProgramPath() + "\"");
     ASSERT_TRUE(keeper.Started());
@@ -392,7 +378,7 @@ TEST(EndToEnd, AStormOfChangesFromTwoSourcesGivesOneWholeClipPerChangeItSaw)
     EXPECT_EQ(keeper.ExitCode(), 0u);
     for (const std::string& log : logs)
         DeleteFileA(log.c_str());
-    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Bramwick Software");
+    DeleteSettings();
 }
 
 }  // namespace
