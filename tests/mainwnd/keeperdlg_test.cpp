@@ -15,6 +15,7 @@
 #include "mainwnd/keeperdlg.h"
 #include "res/resource.h"
 #include "tests/support/clipboard_fixture.h"
+#include "tests/support/clipboard_viewer.h"
 #include "tests/support/controls.h"
 #include "tests/support/modal_driver.h"
 
@@ -449,78 +450,29 @@ TEST_F(MainWindow, HelpOpensReadmeBesideTheProgramInTheTextEditor)
     EXPECT_EQ(g_shell.nShow, SW_SHOWNORMAL);
 }
 
-// A viewer of the clipboard that joined before the main window.
-class ChainViewer {
-public:
-    ChainViewer()
-    {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = Proc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "TrovelleTestViewer";
-        RegisterClassA(&wc);
-        m_hWnd = CreateWindowA("TrovelleTestViewer", "viewer", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                               GetModuleHandleA(nullptr), nullptr);
-        s_nDraws = 0;
-        m_hNext = SetClipboardViewer(m_hWnd);
-        s_pNext = &m_hNext;
-    }
-    ~ChainViewer()
-    {
-        ChangeClipboardChain(m_hWnd, m_hNext);
-        DestroyWindow(m_hWnd);
-        s_pNext = nullptr;
-    }
-    HWND hwnd() const { return m_hWnd; }
-    static int s_nDraws;
-
-private:
-    static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam)
-    {
-        if (msg == WM_DRAWCLIPBOARD) {
-            ++s_nDraws;
-            if (s_pNext != nullptr && *s_pNext != nullptr)
-                SendMessageA(*s_pNext, msg, wParam, lParam);
-            return 0;
-        }
-        if (msg == WM_CHANGECBCHAIN && s_pNext != nullptr) {
-            if (reinterpret_cast<HWND>(wParam) == *s_pNext)
-                *s_pNext = reinterpret_cast<HWND>(lParam);
-            else if (*s_pNext != nullptr)
-                SendMessageA(*s_pNext, msg, wParam, lParam);
-            return 0;
-        }
-        return DefWindowProcA(h, msg, wParam, lParam);
-    }
-    HWND m_hWnd, m_hNext;
-    static HWND* s_pNext;
-};
-int ChainViewer::s_nDraws = 0;
-HWND* ChainViewer::s_pNext = nullptr;
-
 TEST_F(MainWindow, JoinsTheViewerChainPassesNoticesOnAndLeavesIt)
 {
     TestWindow source;
-    ChainViewer viewer;
-    int drawsWhileOpen = 0;
+    ClipboardViewer viewer;  // joined before the main window
+    int drawsBefore = 0, drawsWhileOpen = 0;
     ModalScript script;
     script.Then([&] {
               EXPECT_EQ(dlg.m_hNextViewer, viewer.hwnd());
-              ChainViewer::s_nDraws = 0;
+              drawsBefore = viewer.Draws();
               source.Offer({{CF_TEXT, TextBytes("un")}});
           })
         .Then([&] {
-            drawsWhileOpen = ChainViewer::s_nDraws;
+            drawsWhileOpen = viewer.Draws() - drawsBefore;
             PostMessageA(Wnd(), WM_CLOSE, 0, 0);
         });
     EXPECT_TRUE(RunMainWindow(script));
     EXPECT_GE(drawsWhileOpen, 1);  // forwarded by the main window
 
     // Gone from the chain: the viewer is first again and still hears changes.
-    ChainViewer::s_nDraws = 0;
+    drawsBefore = viewer.Draws();
     source.Offer({{CF_TEXT, TextBytes("deux")}});
     PumpMessages();
-    EXPECT_GE(ChainViewer::s_nDraws, 1);
+    EXPECT_GE(viewer.Draws() - drawsBefore, 1);
 }
 
 }  // namespace
