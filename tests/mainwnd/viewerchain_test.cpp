@@ -17,7 +17,7 @@
 #include "tests/support/clipboard_fixture.h"
 #include "tests/support/clipboard_viewer.h"
 #include "tests/support/controls.h"
-#include "tests/mainwnd/keeperwindow_fixture.h"
+#include "tests/support/keeper_window.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/clipsource.h"
 #include "tests/support/process.h"
@@ -26,9 +26,8 @@ namespace {
 
 class ViewerChain : public KeeperWindowTest {
 protected:
+    ViewerChain() { SetWindowTextA(source.hwnd(), "Source de la chaine"); }
     int Clips() const { return ListView_GetItemCount(List()); }
-
-    TestWindow source{"Source de la chaine"};
 };
 
 TEST_F(ViewerChain, RepairsItsLinkWhenItsNextLeavesAndPassesOtherDeparturesOn)
