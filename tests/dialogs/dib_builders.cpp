@@ -131,7 +131,8 @@ Bytes MaskedBits(const Grid& rowsFromTop, int nBitCount, const DWORD (&masks)[3]
             const COLORREF c = (*row)[x];
             const DWORD v = channel(GetRValue(c), masks[0]) | channel(GetGValue(c), masks[1]) |
                             channel(GetBValue(c), masks[2]);
-            std::memcpy(&line[static_cast<std::size_t>(x * nBitCount / 8)], &v, static_cast<std::size_t>(nBitCount / 8));
+            const std::size_t n = static_cast<std::size_t>(nBitCount / 8);
+            std::memcpy(&line[static_cast<std::size_t>(x) * n], &v, n);
         }
         b.insert(b.end(), line.begin(), line.end());
     }

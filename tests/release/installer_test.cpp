@@ -202,6 +202,20 @@ HWND MainWindowOf(const ChildProcess& process)
     return hMain;
 }
 
+// Opens the About box of that Trovelle, which then cannot end on the close
+// it is sent until the box is closed: the box, or null.
+HWND OpenAboutBox(const ChildProcess& trovelle)
+{
+    const HWND hMain = MainWindowOf(trovelle);
+    if (hMain == nullptr)
+        return nullptr;
+    PostMessageW(hMain, WM_COMMAND, MAKEWPARAM(IDM_ABOUTBOX, 0), 0);
+    HWND hAbout = nullptr;
+    PumpUntil(
+        [&] { return (hAbout = FindProcessWindow(trovelle.Id(), "#32770", "A propos de Trovelle")) != nullptr; });
+    return hAbout;
+}
+
 // Aide > Aide in that window: the command line of the editor it starts, and
 // the first line of the text the editor shows. The editor is closed again.
 struct HelpSeen {
@@ -354,12 +368,8 @@ TEST_F(Release, UpgradeClosesTheRunningProgramWhichSavesItsOptions)
         // A program that cannot close now (its About box is open): a silent
         // install fails and changes nothing.
         ChildProcess trovelle(L"\"" + dir + L"\\trovelle.exe\"");
-        const HWND hMain = MainWindowOf(trovelle);
-        ASSERT_NE(hMain, nullptr);
-        PostMessageW(hMain, WM_COMMAND, MAKEWPARAM(IDM_ABOUTBOX, 0), 0);
-        HWND hAbout = nullptr;
-        ASSERT_TRUE(PumpUntil(
-            [&] { return (hAbout = FindProcessWindow(trovelle.Id(), "#32770", "A propos de Trovelle")) != nullptr; }));
+        const HWND hAbout = OpenAboutBox(trovelle);
+        ASSERT_NE(hAbout, nullptr);
         EXPECT_NE(RunSetup(), 0u);
         EXPECT_TRUE(trovelle.Running());
         EXPECT_EQ(ReadBytes(dir + L"\\readme.txt"), "ancienne aide\r\n");
@@ -576,12 +586,8 @@ TEST_F(Release, InstallerAsksWhenTheRunningProgramDoesNotClose)
     ASSERT_TRUE(SetRegText(kUninstallKey, L"DisplayVersion", L"0.9"));
     // Its About box is open: the program cannot end on the close it is sent.
     ChildProcess trovelle(L"\"" + dir + L"\\trovelle.exe\"");
-    const HWND hMain = MainWindowOf(trovelle);
-    ASSERT_NE(hMain, nullptr);
-    PostMessageW(hMain, WM_COMMAND, MAKEWPARAM(IDM_ABOUTBOX, 0), 0);
-    HWND hAbout = nullptr;
-    ASSERT_TRUE(PumpUntil(
-        [&] { return (hAbout = FindProcessWindow(trovelle.Id(), "#32770", "A propos de Trovelle")) != nullptr; }));
+    const HWND hAbout = OpenAboutBox(trovelle);
+    ASSERT_NE(hAbout, nullptr);
 
     ChildProcess setup(L"\"" + Setting("TROVELLE_SETUP") + L"\"");
     HWND hWizard = nullptr;
