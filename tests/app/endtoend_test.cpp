@@ -20,6 +20,7 @@
 #include "tests/support/clipboard_fixture.h"
 #include "tests/support/clipboard_viewer.h"
 #include "tests/support/clipsource.h"
+#include "tests/support/controls.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/process.h"
 #include "tests/support/settings_key.h"
@@ -102,8 +103,7 @@ TEST(EndToEnd, AThousandChangesAreEachCapturedOnceAndTheMenuQuits)
     } restores[] = {{VK_HOME, 0}, {VK_END, kChanges - 1}, {VK_HOME, 0}};
     for (const auto& r : restores) {
         EmptyTheClipboard(reader.hwnd());
-        PostMessageA(hList, WM_KEYDOWN, r.vk, 0);
-        PostMessageA(hList, WM_KEYUP, r.vk, 0xC0000001);
+        PostKey(hList, r.vk);
         PostMessageA(hMain, WM_COMMAND, MAKEWPARAM(ID_EDITION_COPIER, 0), 0);
         ASSERT_TRUE(PumpUntil([&] { return GetClipboardOwner() == hMain && GetOpenClipboardWindow() == nullptr; }))
             << "clip " << r.i;

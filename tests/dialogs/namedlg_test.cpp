@@ -41,10 +41,7 @@ TEST(NameDialog, OpensEmptyWithTheFocusOnOkAndEnterAcceptsAnEmptyName)
               initial = WindowText(GetDlgItem(dlg.m_hWnd, IDC_NAME));
           })
         .Then([&] { SaveWindowPicture(dlg.m_hWnd, "name_dialog"); })
-        .Then([&] {
-            PostMessageA(GetFocus(), WM_KEYDOWN, VK_RETURN, 1);
-            PostMessageA(GetFocus(), WM_KEYUP, VK_RETURN, 0xC0000001);
-        });
+        .Then([&] { PostKey(GetFocus(), VK_RETURN); });
     EXPECT_TRUE(script.RunModal(dlg, &result));
     EXPECT_EQ(hFocus, hOk);
     EXPECT_EQ(initial, "");
@@ -118,8 +115,7 @@ TEST(NameDialog, EscapeAndTheCloseBoxCancelAndKeepTheCallersName)
         ModalScript script;
         script.Then([&] {
             if (way == 0) {
-                PostMessageA(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 1);
-                PostMessageA(GetFocus(), WM_KEYUP, VK_ESCAPE, 0xC0000001);
+                PostKey(GetFocus(), VK_ESCAPE);
             } else {
                 PostMessageA(dlg.m_hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
             }

@@ -3,16 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "tests/fw/fw_test_support.h"
+#include "tests/support/controls.h"
 
 namespace {
 
 using Log = std::vector<std::string>;
-
-void PostKey(HWND hWnd, UINT vk)
-{
-    PostMessageA(hWnd, WM_KEYDOWN, vk, 1);
-    PostMessageA(hWnd, WM_KEYUP, vk, 0xC0000001);
-}
 
 // The main window for the time of a test.
 class MainWindow {
