@@ -47,6 +47,8 @@ public:
     BOOL PreTranslateMessage(MSG* pMsg) override;
 };
 
+// The framework's test dialog (an edit and a list) that logs how it is
+// driven and ended, for a ModalScript to drive.
 class CScriptedDlg : public CDialog {
 public:
     explicit CScriptedDlg(CWnd* pParent = nullptr, UINT nIDTemplate = IDD_FW_TEST);
