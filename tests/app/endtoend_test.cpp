@@ -18,106 +18,27 @@
 
 #include "res/resource.h"
 #include "tests/support/clipboard_fixture.h"
+#include "tests/support/clipboard_viewer.h"
 #include "tests/support/clipsource.h"
+#include "tests/support/controls.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/process.h"
+#include "tests/support/settings_key.h"
 
 namespace {
 
-const char kKey[] = "Software\\Bramwick Software\\Trovelle\\1.0";
 const char* const kOptionNames[] = {"Auto Name", "Task Icon", "Hide", "Auto Paste"};
 constexpr UINT kTrayNotify = WM_USER + 1;
 constexpr int kChanges = 1000;
 
 std::string ProgramPath() { return WindowsPath(TROVELLE_EXE); }
 
-bool WriteOption(const char* pszName, DWORD dwValue)
-{
-    HKEY hKey = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, &hKey, nullptr) != ERROR_SUCCESS)
-        return false;
-    const bool ok = RegSetValueExA(hKey, pszName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dwValue),
-                                   sizeof dwValue) == ERROR_SUCCESS;
-    RegCloseKey(hKey);
-    return ok;
-}
-
 // The value as a DWORD, or ~0 when it is missing or of another form.
 DWORD ReadOption(const char* pszName)
 {
-    DWORD dwValue = 0, dwType = 0, cb = sizeof dwValue;
-    if (RegGetValueA(HKEY_CURRENT_USER, kKey, pszName, RRF_RT_ANY, &dwType, &dwValue, &cb) != ERROR_SUCCESS ||
-        dwType != REG_DWORD || cb != sizeof dwValue)
-        return ~0u;
-    return dwValue;
+    const StoredValue s = ReadSetting(pszName);
+    return s.bPresent && s.type == REG_DWORD && s.size == sizeof(DWORD) ? s.value : ~0u;
 }
-
-// The test program's own viewer, first in the chain: it passes every notice
-// on to the keeper and keeps its link right when the keeper leaves. A late
-// head passes some notices on at once, some only later from its message
-// loop, and some both ways, as careless viewers do.
-class ChainHead {
-public:
-    explicit ChainHead(bool bLate = false) : m_bLate(bLate)
-    {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = Proc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "TrovelleSoakViewer";
-        RegisterClassA(&wc);
-        m_hWnd = CreateWindowA(wc.lpszClassName, "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance,
-                               nullptr);
-        s_pSelf = this;
-        m_hNext = SetClipboardViewer(m_hWnd);
-    }
-    ~ChainHead()
-    {
-        ChangeClipboardChain(m_hWnd, m_hNext);
-        DestroyWindow(m_hWnd);
-        s_pSelf = nullptr;
-    }
-    HWND next() const { return m_hNext; }
-    int Notices() const { return m_nNotices; }
-    int PassedLate() const { return m_nPassedLate; }
-
-private:
-    static constexpr UINT kPassLater = WM_APP + 7;
-    void PassOn() const
-    {
-        if (m_hNext != nullptr)
-            SendMessageA(m_hNext, WM_DRAWCLIPBOARD, 0, 0);
-    }
-    static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam)
-    {
-        ChainHead* self = s_pSelf;
-        if (self != nullptr && msg == WM_DRAWCLIPBOARD) {
-            const int n = self->m_nNotices++;
-            if (!self->m_bLate || n % 3 != 1)
-                self->PassOn();
-            if (self->m_bLate && n % 3 != 0)
-                PostMessageA(h, kPassLater, 0, 0);
-            return 0;
-        }
-        if (self != nullptr && msg == kPassLater) {
-            ++self->m_nPassedLate;
-            self->PassOn();
-            return 0;
-        }
-        if (self != nullptr && msg == WM_CHANGECBCHAIN) {
-            if (reinterpret_cast<HWND>(wParam) == self->m_hNext)
-                self->m_hNext = reinterpret_cast<HWND>(lParam);
-            else if (self->m_hNext != nullptr)
-                SendMessageA(self->m_hNext, msg, wParam, lParam);
-            return 0;
-        }
-        return DefWindowProcA(h, msg, wParam, lParam);
-    }
-    HWND m_hWnd = nullptr, m_hNext = nullptr;
-    bool m_bLate;
-    int m_nNotices = 0, m_nPassedLate = 0;
-    static ChainHead* s_pSelf;
-};
-ChainHead* ChainHead::s_pSelf = nullptr;
 
 std::string SoakText(int i)
 {
@@ -130,9 +51,9 @@ TEST(EndToEnd, AThousandChangesAreEachCapturedOnceAndTheMenuQuits)
 {
     TestWindow reader{"Lecteur"};
     ASSERT_TRUE(EmptyTheClipboard(reader.hwnd()));
-    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Bramwick Software");
-    ASSERT_TRUE(WriteOption("Auto Name", 0) && WriteOption("Task Icon", 1) && WriteOption("Hide", 0) &&
-                WriteOption("Auto Paste", 1));
+    DeleteSettings();
+    ASSERT_TRUE(WriteDwordSetting("Auto Name", 0) && WriteDwordSetting("Task Icon", 1) &&
+                WriteDwordSetting("Hide", 0) && WriteDwordSetting("Auto Paste", 1));
 
     ChildProcess keeper("\"" + ProgramPath() + "\"");
     ASSERT_TRUE(keeper.Started()) << ProgramPath() << " error " << GetLastError();
@@ -144,9 +65,10 @@ TEST(EndToEnd, AThousandChangesAreEachCapturedOnceAndTheMenuQuits)
     auto clips = [&] { return static_cast<int>(SendMessageA(hList, LVM_GETITEMCOUNT, 0, 0)); };
     ASSERT_EQ(clips(), 0);
 
-    // Joined after the keeper: its notices, its own restores' too, reach it
-    // through this program, from another process.
-    ChainHead head;
+    // This program's own viewer, first in the chain, joined after the keeper:
+    // the keeper's notices, its own restores' too, reach it through this
+    // program, from another process.
+    ClipboardViewer head;
     ASSERT_EQ(head.next(), hMain);
 
     TestWindow source{"Source soak"};
@@ -181,8 +103,7 @@ TEST(EndToEnd, AThousandChangesAreEachCapturedOnceAndTheMenuQuits)
     } restores[] = {{VK_HOME, 0}, {VK_END, kChanges - 1}, {VK_HOME, 0}};
     for (const auto& r : restores) {
         EmptyTheClipboard(reader.hwnd());
-        PostMessageA(hList, WM_KEYDOWN, r.vk, 0);
-        PostMessageA(hList, WM_KEYUP, r.vk, 0xC0000001);
+        PostKey(hList, r.vk);
         PostMessageA(hMain, WM_COMMAND, MAKEWPARAM(ID_EDITION_COPIER, 0), 0);
         ASSERT_TRUE(PumpUntil([&] { return GetClipboardOwner() == hMain && GetOpenClipboardWindow() == nullptr; }))
             << "clip " << r.i;
@@ -209,7 +130,7 @@ TEST(EndToEnd, AThousandChangesAreEachCapturedOnceAndTheMenuQuits)
     const DWORD expected[] = {0, 1, 0, 1};
     for (int k = 0; k < 4; ++k)
         EXPECT_EQ(ReadOption(kOptionNames[k]), expected[k]) << kOptionNames[k];
-    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Bramwick Software");
+    DeleteSettings();
 }
 
 // The keeper's list seen from this process: its messages that take a
@@ -316,16 +237,17 @@ TEST(EndToEnd, AStormOfChangesFromTwoSourcesGivesOneWholeClipPerChangeItSaw)
     constexpr int kStorm = 2100;
     TestWindow reader{"Lecteur"};
     ASSERT_TRUE(EmptyTheClipboard(reader.hwnd()));
-    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Bramwick Software");
-    ASSERT_TRUE(WriteOption("Auto Name", 0) && WriteOption("Task Icon", 0) && WriteOption("Hide", 0) &&
-                WriteOption("Auto Paste", 1));
+    DeleteSettings();
+    ASSERT_TRUE(WriteDwordSetting("Auto Name", 0) && WriteDwordSetting("Task Icon", 0) &&
+                WriteDwordSetting("Hide", 0) && WriteDwordSetting("Auto Paste", 1));
 
     ChildProcess keeper("\"" + ProgramPath() + "\"");
     ASSERT_TRUE(keeper.Started());
     HWND hMain = nullptr;
     ASSERT_TRUE(PumpUntil([&] { return (hMain = FindProcessWindow(keeper.Id(), "#32770")) != nullptr; }));
     const RemoteList list(keeper.Handle(), FindWindowExA(hMain, nullptr, WC_LISTVIEWA, nullptr));
-    ChainHead head(true);
+    // This time the viewer ahead of the keeper passes notices on late too.
+    ClipboardViewer head(ClipboardViewer::Thread::This, ClipboardViewer::Passing::AtOnceLateOrTwice);
     ASSERT_EQ(head.next(), hMain);
 
     NamedEvent turn[2], finished[2], quit;
@@ -401,14 +323,14 @@ TEST(EndToEnd, AStormOfChangesFromTwoSourcesGivesOneWholeClipPerChangeItSaw)
                 "came to them; %d clips with a promised format, %zu changes asked to render; %d notices passed "
                 "on late of %d\n",
                 kStorm, static_cast<unsigned long>(dwStormMs), nClips, seen.size(), kStorm - nClips, nWithPromised,
-                requests.size(), head.PassedLate(), head.Notices());
+                requests.size(), head.PassedLate(), head.Draws());
 
     PostMessageA(hMain, WM_CLOSE, 0, 0);
     ASSERT_TRUE(PumpUntil([&] { return !keeper.Running(); }));
     EXPECT_EQ(keeper.ExitCode(), 0u);
     for (const std::string& log : logs)
         DeleteFileA(log.c_str());
-    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Bramwick Software");
+    DeleteSettings();
 }
 
 }  // namespace

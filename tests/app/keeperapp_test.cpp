@@ -8,38 +8,23 @@
 #include "res/resource.h"
 #include "tests/support/clipboard_fixture.h"
 #include "tests/support/modal_driver.h"
+#include "tests/support/settings_key.h"
 
 namespace {
 
-const char kKey[] = "Software\\Bramwick Software\\Trovelle\\1.0";
-
-bool ReadOption(const char* name, DWORD* pValue)
-{
-    HKEY h = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &h) != ERROR_SUCCESS)
-        return false;
-    DWORD type = 0, size = sizeof *pValue;
-    const bool ok = RegQueryValueExA(h, name, nullptr, &type, reinterpret_cast<BYTE*>(pValue), &size) ==
-                        ERROR_SUCCESS &&
-                    type == REG_DWORD && size == 4;
-    RegCloseKey(h);
-    return ok;
-}
-
-void WriteOption(const char* name, const void* data, DWORD size, DWORD type = REG_DWORD)
-{
-    HKEY h = nullptr;
-    RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr);
-    RegSetValueExA(h, name, 0, type, static_cast<const BYTE*>(data), size);
-    RegCloseKey(h);
-}
-
 void WriteAll(DWORD autoName, DWORD taskIcon, DWORD hide, DWORD autoPaste)
 {
-    WriteOption("Auto Name", &autoName, 4);
-    WriteOption("Task Icon", &taskIcon, 4);
-    WriteOption("Hide", &hide, 4);
-    WriteOption("Auto Paste", &autoPaste, 4);
+    WriteDwordSetting("Auto Name", autoName);
+    WriteDwordSetting("Task Icon", taskIcon);
+    WriteDwordSetting("Hide", hide);
+    WriteDwordSetting("Auto Paste", autoPaste);
+}
+
+// A stored option as a DWORD, or 9 when it is missing or of another form.
+DWORD StoredOption(const char* name)
+{
+    const StoredValue s = ReadSetting(name);
+    return s.bPresent && s.type == REG_DWORD && s.size == 4 ? s.value : 9;
 }
 
 struct Options {
@@ -54,12 +39,7 @@ void PrintTo(const Options& o, std::ostream* os)
 
 Options Stored()
 {
-    Options o{9, 9, 9, 9};
-    ReadOption("Auto Name", &o.autoName);
-    ReadOption("Task Icon", &o.taskIcon);
-    ReadOption("Hide", &o.hide);
-    ReadOption("Auto Paste", &o.autoPaste);
-    return o;
+    return {StoredOption("Auto Name"), StoredOption("Task Icon"), StoredOption("Hide"), StoredOption("Auto Paste")};
 }
 
 Options InMemory()
@@ -74,14 +54,14 @@ class Lifecycle : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Bramwick Software");
+        DeleteSettings();
         // Whatever the object held before, a start begins from the registry.
         theKeeperApp.m_bAutoName = theKeeperApp.m_bAutoPaste = 1;
         theKeeperApp.m_bTaskIcon = 0;
         theKeeperApp.m_bHideWhenMinimized = 1;
         theKeeperApp.m_dwTotalBytes = 1234;
     }
-    void TearDown() override { RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Bramwick Software"); }
+    void TearDown() override { DeleteSettings(); }
 
     bool Run(ModalScript& script)
     {
@@ -100,8 +80,7 @@ TEST_F(Lifecycle, FirstStartRunsWithAllOptionsOffAndTheExitWritesAllFour)
     script.Then([&] {
               during = InMemory();
               totalDuring = theKeeperApp.m_dwTotalBytes;
-              DWORD v;
-              bKeyDuring = ReadOption("Auto Name", &v);
+              bKeyDuring = ReadSetting("Auto Name").bPresent;
               ASSERT_NE(MainWnd(), nullptr);
               EXPECT_TRUE(IsWindowVisible(MainWnd()));
               PostMessageA(MainWnd(), WM_COMMAND, ID_FICHIER_QUITTER, 0);
@@ -149,7 +128,7 @@ TEST_F(Lifecycle, AValueThatDoesNotLoadTurnsEveryOptionOffAndTheExitRewritesIt)
 {
     WriteAll(1, 1, 1, 1);
     const BYTE five[5] = {1, 1, 1, 1, 1};
-    WriteOption("Auto Paste", five, 5, REG_BINARY);
+    WriteSetting("Auto Paste", REG_BINARY, five, 5);
     Options during{};
     ModalScript script;
     script.Then([&] {

@@ -7,20 +7,13 @@
 
 #include "app/keeperapp.h"
 #include "tests/support/clipboard_fixture.h"
+#include "tests/support/settings_key.h"
 
 namespace {
 
-const char kKey[] = "Software\\Bramwick Software\\Trovelle\\1.0";
-
-void DeleteOurKeys() { RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Bramwick Software"); }
-
 void Store(const char* name, DWORD type, const void* data, DWORD size)
 {
-    HKEY h = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr),
-              ERROR_SUCCESS);
-    ASSERT_EQ(RegSetValueExA(h, name, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
-    RegCloseKey(h);
+    ASSERT_TRUE(WriteSetting(name, type, data, size)) << name;
 }
 
 void StoreDword(const char* name, DWORD v) { Store(name, REG_DWORD, &v, sizeof v); }
@@ -33,28 +26,10 @@ void StoreAll(DWORD autoName, DWORD taskIcon, DWORD hide, DWORD autoPaste)
     StoreDword("Auto Paste", autoPaste);
 }
 
-struct Stored {
-    bool present = false;
-    DWORD type = 0, size = 0, value = 0;
-};
-
-Stored Read(const char* name)
-{
-    Stored s;
-    HKEY h = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &h) != ERROR_SUCCESS)
-        return s;
-    s.size = sizeof s.value;
-    s.present = RegQueryValueExA(h, name, nullptr, &s.type, reinterpret_cast<BYTE*>(&s.value), &s.size) ==
-                ERROR_SUCCESS;
-    RegCloseKey(h);
-    return s;
-}
-
 void ExpectStored(const char* name, DWORD value)
 {
-    const Stored s = Read(name);
-    EXPECT_TRUE(s.present) << name;
+    const StoredValue s = ReadSetting(name);
+    EXPECT_TRUE(s.bPresent) << name;
     EXPECT_EQ(s.type, static_cast<DWORD>(REG_DWORD)) << name;
     EXPECT_EQ(s.size, 4u) << name;
     EXPECT_EQ(s.value, value) << name;
@@ -118,10 +93,10 @@ class Settings : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        DeleteOurKeys();
+        DeleteSettings();
         g_log = KeyLog{};
     }
-    void TearDown() override { DeleteOurKeys(); }
+    void TearDown() override { DeleteSettings(); }
 
     // Every key opened was closed once, innermost first.
     void ExpectAllClosed()
@@ -142,7 +117,7 @@ TEST_F(Settings, FirstStartLoadsNothingAndTheSaveCreatesTheKeys)
     CKeeperApp app;
     EXPECT_FALSE(app.LoadSettings());
     ExpectAllClosed();
-    EXPECT_EQ(g_log.opened.size(), 1u);  // "Software" exists, "Bramwick Software" does not
+    EXPECT_EQ(g_log.opened.size(), 1u);  // "Software" exists, the maker's key does not
 
     app.m_bAutoName = 1;
     app.m_bAutoPaste = 1;
@@ -216,7 +191,7 @@ TEST_F(Settings, AFiveByteValueOrAMissingValueFailsTheWholeLoad)
     EXPECT_TRUE(app.SaveSettings());
     ExpectStored("Hide", app.m_bHideWhenMinimized);
 
-    DeleteOurKeys();
+    DeleteSettings();
     StoreDword("Auto Name", 1);
     StoreDword("Task Icon", 1);
     g_log = KeyLog{};
@@ -276,7 +251,7 @@ TEST_F(Settings, DispositionBlockThatCannotBeAllocated)
     EXPECT_EQ(g_log.messageType, static_cast<UINT>(MB_OK | MB_ICONSTOP));
     EXPECT_EQ(g_log.messageType, 16u);
     EXPECT_TRUE(g_log.access.empty());  // the registry was not touched
-    EXPECT_FALSE(Read("Auto Name").present);
+    EXPECT_FALSE(ReadSetting("Auto Name").bPresent);
 }
 
 }  // namespace

@@ -85,6 +85,23 @@ protected:
                 return p;
         return nullptr;
     }
+    // The record of `other` is kept, with no data.
+    void ExpectOtherWithoutData(const CClip& clip)
+    {
+        const CClipFormat* rec = Find(clip, other);
+        ASSERT_NE(rec, nullptr);
+        EXPECT_EQ(rec->m_pData, nullptr);
+        EXPECT_EQ(rec->m_dwSize, 0u);
+        EXPECT_EQ(rec->m_nFormat, other);
+    }
+    // The total counts only the bytes held.
+    static void ExpectTotalOfRecords(const CClip& clip)
+    {
+        DWORD sum = 0;
+        for (const CClipFormat* p = clip.m_pFirstFormat; p != nullptr; p = p->m_pNext)
+            sum += p->m_dwSize;
+        EXPECT_EQ(clip.m_dwTotalSize, sum);
+    }
     UINT html = 0, other = 0;
 };
 
@@ -125,10 +142,7 @@ TEST_F(ClipFaults, HandleThatCannotBeLockedIsLeftOutWithoutTrace)
     // Not classified: the HTML name never reached the rules.
     EXPECT_EQ(clip.m_nKind, CK_TEXT);
     EXPECT_FALSE(clip.m_bClassified);
-    DWORD sum = 0;
-    for (const CClipFormat* p = clip.m_pFirstFormat; p != nullptr; p = p->m_pNext)
-        sum += p->m_dwSize;
-    EXPECT_EQ(clip.m_dwTotalSize, sum);
+    ExpectTotalOfRecords(clip);
 }
 
 TEST_F(ClipFaults, AllHandlesUnlockableStillSucceedsWithAnEmptyChain)
@@ -155,16 +169,8 @@ TEST_F(ClipFaults, CopyMemoryThatCannotBeObtained)
         });
     CClip clip;
     ASSERT_TRUE(clip.CaptureFromClipboard(keeper.hwnd()));
-    const CClipFormat* rec = Find(clip, other);
-    ASSERT_NE(rec, nullptr);
-    EXPECT_EQ(rec->m_pData, nullptr);
-    EXPECT_EQ(rec->m_dwSize, 0u);
-    EXPECT_EQ(rec->m_nFormat, other);
-    // The total counts only the bytes held.
-    DWORD sum = 0;
-    for (const CClipFormat* p = clip.m_pFirstFormat; p != nullptr; p = p->m_pNext)
-        sum += p->m_dwSize;
-    EXPECT_EQ(clip.m_dwTotalSize, sum);
+    ExpectOtherWithoutData(clip);
+    ExpectTotalOfRecords(clip);
 
     // Restored, the record announces its format without data.
     ASSERT_TRUE(clip.RestoreToClipboard(keeper.hwnd()));
@@ -184,10 +190,7 @@ TEST_F(ClipFaults, BlockReportingSizeZeroIsNotLocked)
     SysOverride<decltype(SysApi::GlobalLock)> lock(&SysApi::GlobalLock, LockFailsForTarget);
     CClip clip;
     ASSERT_TRUE(clip.CaptureFromClipboard(keeper.hwnd()));
-    const CClipFormat* rec = Find(clip, other);
-    ASSERT_NE(rec, nullptr);
-    EXPECT_EQ(rec->m_pData, nullptr);
-    EXPECT_EQ(rec->m_dwSize, 0u);
+    ExpectOtherWithoutData(clip);
 }
 
 TEST_F(ClipFaults, BlockLargerThanFourGibibytesIsNeverTruncated)

@@ -13,6 +13,7 @@
 #include "mainwnd/keeperdlg.h"
 #include "res/resource.h"
 #include "tests/support/clipboard_fixture.h"
+#include "tests/support/keeper_window.h"
 #include "tests/support/modal_driver.h"
 
 namespace {
@@ -93,29 +94,16 @@ LRESULT CALLBACK WatchNotices(int nCode, WPARAM wParam, LPARAM lParam)
     return CallNextHookEx(nullptr, nCode, wParam, lParam);
 }
 
-class FormatList : public ClipboardTest {
+class FormatList : public KeeperWindowTest {
 protected:
-    void SetUp() override
-    {
-        ClipboardTest::SetUp();
-        theKeeperApp.m_bAutoName = theKeeperApp.m_bAutoPaste = 0;
-        theKeeperApp.m_bTaskIcon = theKeeperApp.m_bHideWhenMinimized = 0;
-    }
-    bool RunMainWindow(ModalScript& script)
-    {
-        script.Then([&] { PostMessageA(dlg.m_hWnd, WM_CLOSE, 0, 0); });
-        return script.Run([&] { dlg.DoModal(); }, [&] { dlg.EndDialog(IDABORT); });
-    }
-    HWND Status() const { return GetDlgItem(dlg.m_hWnd, IDC_STATUSBAR); }
-    static HWND List() { return GetDlgItem(FormatDialog(), IDC_CLIPLIST); }
     void OpenFromStatusBar() { PostMessageA(Status(), WM_RBUTTONDBLCLK, 0, MAKELPARAM(5, 5)); }
+    // The format list's own list control.
+    static HWND FormatRows() { return GetDlgItem(FormatDialog(), IDC_CLIPLIST); }
     static void Refresh()
     {
         PostMessageA(FormatDialog(), WM_COMMAND, MAKEWPARAM(IDC_REFRESH, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(FormatDialog(), IDC_REFRESH)));
     }
-
-    CKeeperDlg dlg;
 };
 
 TEST_F(FormatList, RowsNameEveryFormatWithItsIdAndSizeInClipboardOrder)
@@ -137,9 +125,9 @@ TEST_F(FormatList, RowsNameEveryFormatWithItsIdAndSizeInClipboardOrder)
         .Then([] {})  // the dialog shows once its queue is idle
         .Then([&] {
             ASSERT_NE(FormatDialog(), nullptr);
-            rows = Rows(List());
+            rows = Rows(FormatRows());
             RECT rc;
-            GetWindowRect(List(), &rc);
+            GetWindowRect(FormatRows(), &rc);
             nListWidth = rc.right - rc.left;
             for (int i = 0; i < 3; ++i) {
                 char sz[32] = {};
@@ -147,12 +135,12 @@ TEST_F(FormatList, RowsNameEveryFormatWithItsIdAndSizeInClipboardOrder)
                 col.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
                 col.pszText = sz;
                 col.cchTextMax = sizeof sz;
-                SendMessageA(List(), LVM_GETCOLUMNA, i, reinterpret_cast<LPARAM>(&col));
+                SendMessageA(FormatRows(), LVM_GETCOLUMNA, i, reinterpret_cast<LPARAM>(&col));
                 headings.push_back(sz);
                 formats.push_back(col.fmt & LVCFMT_JUSTIFYMASK);
                 widths.push_back(col.cx);
             }
-            EXPECT_NE(GetWindowLongPtrA(List(), GWL_STYLE) & LVS_NOSORTHEADER, 0);
+            EXPECT_NE(GetWindowLongPtrA(FormatRows(), GWL_STYLE) & LVS_NOSORTHEADER, 0);
             SaveWindowPicture(FormatDialog(), "format_list");
             PostMessageA(FormatDialog(), WM_CLOSE, 0, 0);
         })
@@ -197,28 +185,28 @@ TEST_F(FormatList, RefreshReplacesEveryRowAndAClipboardHeldElsewhereKeepsThem)
     script.Then([&] { OpenFromStatusBar(); })
         .Then([&] {
             ASSERT_NE(FormatDialog(), nullptr);
-            before = Rows(List());
+            before = Rows(FormatRows());
             ASSERT_TRUE(source.Offer({{CF_TEXT, TextBytes("autre")}}));
             idsAfter = ClipboardIds(reader.hwnd());
         })
         .Then([&] {
-            unrefreshed = Rows(List());  // later changes show only after a refresh
+            unrefreshed = Rows(FormatRows());  // later changes show only after a refresh
             Refresh();
         })
         .Then([&] {
-            after = Rows(List());
+            after = Rows(FormatRows());
             SaveWindowPicture(FormatDialog(), "format_list_refreshed");  // repainted after the fill
             refuse.emplace(&SysApi::OpenClipboard, RefuseToOpen);
             ASSERT_TRUE(EmptyTheClipboard(reader.hwnd()));
             Refresh();
         })
         .Then([&] {
-            whileRefused = Rows(List());
+            whileRefused = Rows(FormatRows());
             refuse.reset();
             Refresh();
         })
         .Then([&] {
-            empty = Rows(List());
+            empty = Rows(FormatRows());
             PostMessageA(FormatDialog(), WM_CLOSE, 0, 0);
         });
     EXPECT_TRUE(RunMainWindow(script));

@@ -7,16 +7,10 @@
 #include "dialogs/namedlg.h"
 #include "res/resource.h"
 #include "tests/support/clipboard_fixture.h"
+#include "tests/support/controls.h"
 #include "tests/support/modal_driver.h"
 
 namespace {
-
-std::string TextOf(HWND h)
-{
-    char sz[256] = {};
-    GetWindowTextA(h, sz, sizeof sz);
-    return sz;
-}
 
 struct Box {
     int nCalls = 0;
@@ -44,14 +38,11 @@ TEST(NameDialog, OpensEmptyWithTheFocusOnOkAndEnterAcceptsAnEmptyName)
     script.Then([&] {
               hFocus = GetFocus();
               hOk = GetDlgItem(dlg.m_hWnd, IDOK);
-              initial = TextOf(GetDlgItem(dlg.m_hWnd, IDC_NAME));
+              initial = WindowText(GetDlgItem(dlg.m_hWnd, IDC_NAME));
           })
         .Then([&] { SaveWindowPicture(dlg.m_hWnd, "name_dialog"); })
-        .Then([&] {
-            PostMessageA(GetFocus(), WM_KEYDOWN, VK_RETURN, 1);
-            PostMessageA(GetFocus(), WM_KEYUP, VK_RETURN, 0xC0000001);
-        });
-    EXPECT_TRUE(script.Run([&] { result = dlg.DoModal(); }, [&] { dlg.EndDialog(IDABORT); }));
+        .Then([&] { PostKey(GetFocus(), VK_RETURN); });
+    EXPECT_TRUE(script.RunModal(dlg, &result));
     EXPECT_EQ(hFocus, hOk);
     EXPECT_EQ(initial, "");
     EXPECT_EQ(result, IDOK);
@@ -72,7 +63,7 @@ TEST(NameDialog, TypingStopsAtFiftyCharactersAndTheTextIsTakenAsTyped)
                   PostMessageA(hEdit, WM_CHAR, i == 0 ? ' ' : static_cast<WPARAM>('a' + i % 26), 1);
           })
         .Then([&] { PostMessageA(dlg.m_hWnd, WM_COMMAND, IDOK, 0); });
-    EXPECT_TRUE(script.Run([&] { result = dlg.DoModal(); }, [&] { dlg.EndDialog(IDABORT); }));
+    EXPECT_TRUE(script.RunModal(dlg, &result));
     EXPECT_EQ(limit, 50);
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(dlg.m_strName.GetLength(), 50);
@@ -93,7 +84,7 @@ TEST(NameDialog, ALongerTextIsRefusedAndTheDialogStaysOpen)
     ModalScript script;
     script.Then([&] {
               hEdit = GetDlgItem(dlg.m_hWnd, IDC_NAME);
-              initial = TextOf(hEdit);
+              initial = WindowText(hEdit);
               // A text past the limit can still arrive by other means.
               SetWindowTextA(hEdit, std::string(51, 'x').c_str());
               PostMessageA(dlg.m_hWnd, WM_COMMAND, IDOK, 0);
@@ -104,7 +95,7 @@ TEST(NameDialog, ALongerTextIsRefusedAndTheDialogStaysOpen)
             SendMessageA(hEdit, EM_GETSEL, reinterpret_cast<WPARAM>(&selStart), reinterpret_cast<LPARAM>(&selEnd));
             PostMessageA(dlg.m_hWnd, WM_COMMAND, IDCANCEL, 0);
         });
-    EXPECT_TRUE(script.Run([&] { result = dlg.DoModal(); }, [&] { dlg.EndDialog(IDABORT); }));
+    EXPECT_TRUE(script.RunModal(dlg, &result));
     EXPECT_EQ(initial, "avant");
     EXPECT_EQ(g_box.nCalls, 1);
     EXPECT_NE(g_box.text.find("50"), std::string::npos) << g_box.text;
@@ -124,13 +115,12 @@ TEST(NameDialog, EscapeAndTheCloseBoxCancelAndKeepTheCallersName)
         ModalScript script;
         script.Then([&] {
             if (way == 0) {
-                PostMessageA(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 1);
-                PostMessageA(GetFocus(), WM_KEYUP, VK_ESCAPE, 0xC0000001);
+                PostKey(GetFocus(), VK_ESCAPE);
             } else {
                 PostMessageA(dlg.m_hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
             }
         });
-        EXPECT_TRUE(script.Run([&] { result = dlg.DoModal(); }, [&] { dlg.EndDialog(IDABORT); })) << way;
+        EXPECT_TRUE(script.RunModal(dlg, &result)) << way;
         EXPECT_EQ(result, IDCANCEL) << way;
         EXPECT_TRUE(dlg.m_strName == "avant") << way;  // the edit was not read
     }

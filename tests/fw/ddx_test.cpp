@@ -42,21 +42,25 @@ TEST(DdxExchange, ATextTooLongIsRefusedAndTheDialogStaysOpen)
     BOOL bOpenAfterOK = FALSE;
     DWORD nStart = ~0u, nEnd = ~0u;
     std::size_t nBoxes = 0;
-    dlg.Then([&] {
-           hDlg = dlg.m_hWnd;
-           hEdit = dlg.m_wndEdit.m_hWnd;
-           dlg.m_wndEdit.SetWindowText("trop de mots");  // 12 characters: the limit stops typing, not this
-           SetFocus(GetDlgItem(dlg.m_hWnd, IDOK));
-           dlg.PostMessage(WM_COMMAND, IDOK);
-       }).Then([&] {
-             bOpenAfterOK = dlg.IsWindowVisible();
-             hFocus = GetFocus();
-             dlg.m_wndEdit.SendMessage(EM_GETSEL, reinterpret_cast<WPARAM>(&nStart), reinterpret_cast<LPARAM>(&nEnd));
-             nBoxes = boxes.s_boxes.size();
-             dlg.PostMessage(WM_COMMAND, IDCANCEL);
-         });
-    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
-    EXPECT_TRUE(dlg.Completed());
+    INT_PTR result = 0;
+    ModalScript script;
+    script
+        .Then([&] {
+            hDlg = dlg.m_hWnd;
+            hEdit = dlg.m_wndEdit.m_hWnd;
+            dlg.m_wndEdit.SetWindowText("trop de mots");  // 12 characters: the limit stops typing, not this
+            SetFocus(GetDlgItem(dlg.m_hWnd, IDOK));
+            dlg.PostMessage(WM_COMMAND, IDOK);
+        })
+        .Then([&] {
+            bOpenAfterOK = dlg.IsWindowVisible();
+            hFocus = GetFocus();
+            dlg.m_wndEdit.SendMessage(EM_GETSEL, reinterpret_cast<WPARAM>(&nStart), reinterpret_cast<LPARAM>(&nEnd));
+            nBoxes = boxes.s_boxes.size();
+            dlg.PostMessage(WM_COMMAND, IDCANCEL);
+        });
+    EXPECT_TRUE(script.RunModal(dlg, &result));
+    EXPECT_EQ(result, IDCANCEL);
     EXPECT_TRUE(bOpenAfterOK);
     EXPECT_EQ(hFocus, hEdit);
     EXPECT_EQ(nStart, 0);

@@ -3,16 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "tests/fw/fw_test_support.h"
+#include "tests/support/controls.h"
 
 namespace {
 
 using Log = std::vector<std::string>;
-
-void PostKey(HWND hWnd, UINT vk)
-{
-    PostMessageA(hWnd, WM_KEYDOWN, vk, 1);
-    PostMessageA(hWnd, WM_KEYUP, vk, 0xC0000001);
-}
 
 // The main window for the time of a test.
 class MainWindow {
@@ -40,9 +35,11 @@ TEST(DialogModal, EndsWithTheResultOfEachWayOut)
     };
     for (const Way& way : ways) {
         CScriptedDlg dlg;
-        dlg.Then([&] { way.act(dlg); });
-        EXPECT_EQ(dlg.DoModal(), way.result) << way.name;
-        EXPECT_TRUE(dlg.Completed()) << way.name;
+        ModalScript script;
+        script.Then([&] { way.act(dlg); });
+        INT_PTR result = 0;
+        EXPECT_TRUE(script.RunModal(dlg, &result)) << way.name;
+        EXPECT_EQ(result, way.result) << way.name;
         Log log;
         for (const std::string& entry : dlg.m_log)
             if (entry.rfind("pre ", 0) != 0)
@@ -63,13 +60,21 @@ TEST(DialogModal, DisablesItsOwnerAndGivesItBackTheActivation)
         CScriptedDlg dlg(bMainWindow ? nullptr : &owner);
         HWND hOwnerSeen = nullptr;
         BOOL bOwnerEnabled = TRUE, bVisible = FALSE;
-        dlg.Then([&] {
-               hOwnerSeen = GetWindow(dlg.m_hWnd, GW_OWNER);
-               bOwnerEnabled = IsWindowEnabled(owner.m_hWnd);
-               bVisible = dlg.IsWindowVisible();  // shown by the loop: the template is not WS_VISIBLE
-           }).Then([&] { dlg.EndDialog(IDOK); });
-        EXPECT_EQ(dlg.DoModal(), IDOK);
-        EXPECT_TRUE(dlg.Completed());
+        INT_PTR result = 0;
+        ModalScript script;
+        script
+            .Then([&] {
+                hOwnerSeen = GetWindow(dlg.m_hWnd, GW_OWNER);
+                bOwnerEnabled = IsWindowEnabled(owner.m_hWnd);
+            })
+            .Then([&] {
+                // Shown by the loop once it first goes idle (the template is
+                // not WS_VISIBLE), which the first tick may come before.
+                bVisible = dlg.IsWindowVisible();
+                dlg.EndDialog(IDOK);
+            });
+        EXPECT_TRUE(script.RunModal(dlg, &result));
+        EXPECT_EQ(result, IDOK);
         EXPECT_EQ(hOwnerSeen, owner.m_hWnd) << bMainWindow;
         EXPECT_FALSE(bOwnerEnabled) << bMainWindow;
         EXPECT_TRUE(bVisible) << bMainWindow;
@@ -88,22 +93,27 @@ TEST(DialogModal, ADialogOpenedFromADialogIsOwnedByIt)
     HWND hInnerOwner = nullptr;
     BOOL bOuterEnabledDuring = TRUE, bMainEnabledDuring = TRUE, bOuterEnabledAfter = FALSE;
     HWND hOuter = nullptr, hActiveAfter = nullptr;
-    inner.Then([&] {
+    INT_PTR outerResult = 0;
+    bool bInnerCompleted = false;
+    ModalScript innerScript, outerScript;
+    innerScript.Then([&] {
         hInnerOwner = GetWindow(inner.m_hWnd, GW_OWNER);
         bOuterEnabledDuring = IsWindowEnabled(outer.m_hWnd);
         bMainEnabledDuring = IsWindowEnabled(owner.m_hWnd);
         inner.EndDialog(7);
     });
-    outer.Then([&] {
-             hOuter = outer.m_hWnd;
-             // From inside the outer dialog's handler, as a command would.
-             innerResult = inner.DoModal();
-             bOuterEnabledAfter = IsWindowEnabled(outer.m_hWnd);
-             hActiveAfter = GetActiveWindow();
-         }).Then([&] { outer.EndDialog(8); });
-    EXPECT_EQ(outer.DoModal(), 8);
-    EXPECT_TRUE(outer.Completed());
-    EXPECT_TRUE(inner.Completed());
+    outerScript
+        .Then([&] {
+            hOuter = outer.m_hWnd;
+            // From inside the outer dialog's handler, as a command would.
+            bInnerCompleted = innerScript.RunModal(inner, &innerResult);
+            bOuterEnabledAfter = IsWindowEnabled(outer.m_hWnd);
+            hActiveAfter = GetActiveWindow();
+        })
+        .Then([&] { outer.EndDialog(8); });
+    EXPECT_TRUE(outerScript.RunModal(outer, &outerResult));
+    EXPECT_EQ(outerResult, 8);
+    EXPECT_TRUE(bInnerCompleted);
     EXPECT_EQ(innerResult, 7);
     EXPECT_EQ(hInnerOwner, hOuter);
     EXPECT_FALSE(bOuterEnabledDuring);
@@ -119,18 +129,22 @@ TEST(DialogModal, PreTranslateMessageSeesTheKeysOfItsControlsFirst)
     // The dialog takes 'x' for itself; the edit never sees it.
     dlg.m_swallow = [](const MSG& msg) { return msg.message == WM_CHAR && msg.wParam == 'x'; };
     CString text;
-    dlg.Then([&] {
-           SetFocus(dlg.m_wndEdit);
-           dlg.m_log.clear();
-           PostMessageA(dlg.m_wndEdit.m_hWnd, WM_KEYDOWN, VK_END, 1);  // no character
-           PostMessageA(dlg.m_wndEdit.m_hWnd, WM_CHAR, 'x', 1);
-           PostMessageA(dlg.m_wndEdit.m_hWnd, WM_CHAR, 'y', 1);
-       }).Then([&] {
-        text = CWnd::GetWindowTextOf(dlg.m_wndEdit);
-        dlg.EndDialog(IDCANCEL);
-    });
-    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
-    EXPECT_TRUE(dlg.Completed());
+    INT_PTR result = 0;
+    ModalScript script;
+    script
+        .Then([&] {
+            SetFocus(dlg.m_wndEdit);
+            dlg.m_log.clear();
+            PostMessageA(dlg.m_wndEdit.m_hWnd, WM_KEYDOWN, VK_END, 1);  // no character
+            PostMessageA(dlg.m_wndEdit.m_hWnd, WM_CHAR, 'x', 1);
+            PostMessageA(dlg.m_wndEdit.m_hWnd, WM_CHAR, 'y', 1);
+        })
+        .Then([&] {
+            text = CWnd::GetWindowTextOf(dlg.m_wndEdit);
+            dlg.EndDialog(IDCANCEL);
+        });
+    EXPECT_TRUE(script.RunModal(dlg, &result));
+    EXPECT_EQ(result, IDCANCEL);
     EXPECT_STREQ(text, "y");
     // From the target up: the subclassed edit, then the dialog.
     const Log expected = {"pre 256 35 edit", "pre 256 35 dialog", "pre 258 120 edit", "pre 258 120 dialog",
@@ -143,12 +157,13 @@ TEST(DialogModal, AQuitEndsEveryModalLoopAndStaysQueued)
     COwnerWnd owner;
     MainWindow main(&owner);
     CScriptedDlg outer, inner;
-    INT_PTR innerResult = 0;
-    inner.Then([] { PostQuitMessage(5); });
-    outer.Then([&] { innerResult = inner.DoModal(); });
-    EXPECT_EQ(outer.DoModal(), -1);
+    INT_PTR innerResult = 0, outerResult = 0;
+    ModalScript innerScript, outerScript;
+    innerScript.Then([] { PostQuitMessage(5); });
+    outerScript.Then([&] { innerScript.RunModal(inner, &innerResult); });
+    EXPECT_TRUE(outerScript.RunModal(outer, &outerResult));
+    EXPECT_EQ(outerResult, -1);
     EXPECT_EQ(innerResult, -1);
-    EXPECT_TRUE(outer.Completed());
     EXPECT_TRUE(IsWindowEnabled(owner.m_hWnd));
     MSG msg = {};
     EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));

@@ -30,8 +30,6 @@ std::string Describe(const MSG& msg, const char* who)
     return "pre " + std::to_string(msg.message) + " " + std::to_string(msg.wParam) + " " + who;
 }
 bool IsKey(const MSG& msg) { return msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST; }
-constexpr UINT_PTR kScriptTimer = 1;
-constexpr int kWatchdogTicks = 250;  // about five seconds past the last step
 }  // namespace
 
 BOOL CLoggingEdit::PreTranslateMessage(MSG* pMsg)
@@ -46,24 +44,6 @@ CScriptedDlg::CScriptedDlg(CWnd* pParent, UINT nIDTemplate) : CDialog(nIDTemplat
     m_wndEdit.m_pLog = &m_log;
 }
 
-BEGIN_MESSAGE_MAP(CScriptedDlg, CDialog)
-    ON_MESSAGE(WM_TIMER, OnTimer)
-END_MESSAGE_MAP()
-
-CScriptedDlg& CScriptedDlg::Then(Step step)
-{
-    m_steps.push_back(std::move(step));
-    return *this;
-}
-
-BOOL CScriptedDlg::OnInitDialog()
-{
-    const BOOL bResult = CDialog::OnInitDialog();
-    if (!m_steps.empty())
-        ::SetTimer(m_hWnd, kScriptTimer, 20, nullptr);
-    return bResult;
-}
-
 void CScriptedDlg::DoDataExchange(CDataExchange* pDX)
 {
     CDialog::DoDataExchange(pDX);
@@ -71,23 +51,6 @@ void CScriptedDlg::DoDataExchange(CDataExchange* pDX)
     DDX_Control(pDX, IDC_FW_EDIT, m_wndEdit);
     DDX_Text(pDX, IDC_FW_EDIT, m_strText);
     DDV_MaxChars(pDX, m_strText, m_nMaxChars);
-}
-
-LRESULT CScriptedDlg::OnTimer(WPARAM, LPARAM)
-{
-    // A step may run a nested modal loop, inside which the ticks go on.
-    if (m_bInStep)
-        return 0;
-    if (m_nNext < m_steps.size()) {
-        m_bInStep = true;
-        const Step step = m_steps[m_nNext++];
-        step();
-        m_bInStep = false;
-    } else if (++m_nIdleTicks == kWatchdogTicks) {
-        m_bWatchdogFired = true;
-        EndDialog(-2);
-    }
-    return 0;
 }
 
 void CScriptedDlg::OnOK()
@@ -124,13 +87,4 @@ COwnerWnd::COwnerWnd()
 {
     Attach(CreateWindowA("STATIC", "Propri\xe9taire", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 300, 200, nullptr,
                          nullptr, GetModuleHandleA(nullptr), nullptr));
-}
-
-void ProcessPendingMessages()
-{
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
 }

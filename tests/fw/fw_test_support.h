@@ -1,6 +1,6 @@
 // What the framework tests share: the application object, a recorder for
-// message boxes, and a dialog that runs a script from inside its own modal
-// loop, one step per timer tick, as a user's actions would arrive.
+// message boxes, and a dialog that logs how it is driven and ended (scripts
+// drive it from inside its modal loop, see tests/support/modal_driver.h).
 #pragma once
 
 #include <functional>
@@ -10,6 +10,7 @@
 #include "fw/afxwin.h"
 #include "tests/fw/fw_test_res.h"
 #include "tests/support/clipboard_fixture.h"
+#include "tests/support/modal_driver.h"
 
 class CFwTestApp : public CWinApp {
 public:
@@ -46,14 +47,11 @@ public:
     BOOL PreTranslateMessage(MSG* pMsg) override;
 };
 
+// The framework's test dialog (an edit and a list) that logs how it is
+// driven and ended, for a ModalScript to drive.
 class CScriptedDlg : public CDialog {
 public:
     explicit CScriptedDlg(CWnd* pParent = nullptr, UINT nIDTemplate = IDD_FW_TEST);
-
-    using Step = std::function<void()>;
-    CScriptedDlg& Then(Step step);
-    // True when every step ran and the script, not the watchdog, ended it.
-    bool Completed() const { return !m_bWatchdogFired && m_nNext == m_steps.size(); }
 
     BOOL DestroyWindow() override;
     BOOL PreTranslateMessage(MSG* pMsg) override;
@@ -72,19 +70,9 @@ public:
     CLoggingEdit m_wndEdit;
 
 protected:
-    BOOL OnInitDialog() override;
     void OnOK() override;
     void OnCancel() override;
     void DoDataExchange(CDataExchange* pDX) override;
-    LRESULT OnTimer(WPARAM, LPARAM);
-    DECLARE_MESSAGE_MAP()
-
-private:
-    std::vector<Step> m_steps;
-    std::size_t m_nNext = 0;
-    int m_nIdleTicks = 0;
-    bool m_bInStep = false;
-    bool m_bWatchdogFired = false;
 };
 
 // A top-level window to own dialogs, destroyed with the object.
@@ -92,6 +80,3 @@ class COwnerWnd : public CWnd {
 public:
     COwnerWnd();
 };
-
-// Handles what is waiting on this thread.
-void ProcessPendingMessages();

@@ -160,7 +160,7 @@ protected:
     {
         ASSERT_TRUE(dlg.Create(IDD_FW_TEST));
         dlg.ShowWindow(SW_SHOW);
-        ProcessPendingMessages();
+        PumpMessages();
         dlg.m_log.clear();
     }
     void TearDown() override { dlg.DestroyWindow(); }
@@ -263,12 +263,12 @@ TEST_F(MessageMap, UnhandledMessagesAndBaseHandlersGetTheDefaultProcessing)
     dlg.SendMessage(WM_SYSCOMMAND, SC_MINIMIZE);
     EXPECT_TRUE(dlg.IsIconic());
     dlg.ShowWindow(SW_RESTORE);
-    ProcessPendingMessages();
+    PumpMessages();
 
     // WM_CLOSE, taken by no map, becomes the cancel command.
     dlg.m_log.clear();
     dlg.SendMessage(WM_CLOSE);
-    ProcessPendingMessages();
+    PumpMessages();
     EXPECT_EQ(dlg.m_log, (Log{"OnCancel"}));
     EXPECT_FALSE(dlg.IsWindowVisible());  // a modeless dialog is hidden by EndDialog
 }
@@ -280,7 +280,7 @@ TEST_F(MessageMap, NoExceptionCrossesAWindowProcedure)
     EXPECT_EQ(dlg.SendMessage(WM_APP + 2, 1, 0), 0);
     EXPECT_EQ(dlg.SendMessage(WM_APP + 2, 0, 0), 0);
     dlg.PostMessage(WM_APP + 2, 1, 0);
-    ProcessPendingMessages();
+    PumpMessages();
     EXPECT_EQ(dlg.m_log, (Log{"OnThrow", "OnThrow", "OnThrow"}));
     EXPECT_EQ(dlg.SendMessage(WM_APP + 1, 2, 3), 5);
 

@@ -20,7 +20,7 @@
 #include "res/resource.h"
 #include "tests/support/clipboard_fixture.h"
 #include "tests/support/controls.h"
-#include "tests/mainwnd/keeperwindow_fixture.h"
+#include "tests/support/keeper_window.h"
 #include "tests/support/modal_driver.h"
 
 namespace {
@@ -112,8 +112,6 @@ protected:
             n += SizeOf(List(), i);
         return n;
     }
-
-    TestWindow source{"Bloc-notes de test"};
 };
 
 TEST_F(ClipCommands, AutomaticNamingTakesTheTitleOfTheOwnersTopWindowWhole)

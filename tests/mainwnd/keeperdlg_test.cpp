@@ -15,7 +15,9 @@
 #include "mainwnd/keeperdlg.h"
 #include "res/resource.h"
 #include "tests/support/clipboard_fixture.h"
+#include "tests/support/clipboard_viewer.h"
 #include "tests/support/controls.h"
+#include "tests/support/keeper_window.h"
 #include "tests/support/modal_driver.h"
 
 namespace {
@@ -102,30 +104,7 @@ private:
     BYTE m_saved[256];
 };
 
-class MainWindow : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Bramwick Software");
-        theKeeperApp.m_bAutoName = theKeeperApp.m_bAutoPaste = 0;
-        theKeeperApp.m_bTaskIcon = theKeeperApp.m_bHideWhenMinimized = 0;
-    }
-    void TearDown() override { RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Bramwick Software"); }
-
-    // Runs the main window modally with the script; true when the script
-    // itself ended the loop.
-    bool RunMainWindow(ModalScript& script)
-    {
-        return script.Run([&] { result = dlg.DoModal(); }, [&] { dlg.EndDialog(IDABORT); });
-    }
-
-    HWND Wnd() const { return dlg.m_hWnd; }
-    HWND List() const { return GetDlgItem(dlg.m_hWnd, IDC_CLIPLIST); }
-    HWND Status() const { return GetDlgItem(dlg.m_hWnd, IDC_STATUSBAR); }
-
-    CKeeperDlg dlg;
-    INT_PTR result = 0;
-};
+class MainWindow : public KeeperWindowTest {};
 
 TEST_F(MainWindow, ShowsTheIconListTheStatusBarAndTheMenu)
 {
@@ -175,8 +154,7 @@ TEST_F(MainWindow, ShowsTheIconListTheStatusBarAndTheMenu)
             SetClientSize(Wnd(), 560, 330);
             UpdateWindow(Wnd());
         })
-        .Then([&] { SaveWindowPicture(Wnd(), "main_window_kinds"); })
-        .Then([&] { PostMessageA(Wnd(), WM_CLOSE, 0, 0); });
+        .Then([&] { SaveWindowPicture(Wnd(), "main_window_kinds"); });
     EXPECT_TRUE(RunMainWindow(script));
     EXPECT_EQ(result, IDCANCEL);
 }
@@ -201,10 +179,7 @@ TEST_F(MainWindow, StatusPartsFollowTheClientWidth)
             at150 = StatusEdges(Status());
             SetClientSize(Wnd(), 600, 200);
         })
-        .Then([&] {
-            at600 = StatusEdges(Status());
-            PostMessageA(Wnd(), WM_CLOSE, 0, 0);
-        });
+        .Then([&] { at600 = StatusEdges(Status()); });
     EXPECT_TRUE(RunMainWindow(script));
     ASSERT_EQ(width150, 150);
     EXPECT_EQ(at150, (std::vector<int>{0, 50, -1}));
@@ -229,7 +204,6 @@ TEST_F(MainWindow, ListFillsTheClientAreaAboveTheStatusBarAfterResize)
                 EXPECT_EQ(list.bottom, client.bottom - (status.bottom - status.top));
             });
     }
-    script.Then([&] { PostMessageA(Wnd(), WM_CLOSE, 0, 0); });
     EXPECT_TRUE(RunMainWindow(script));
 }
 
@@ -283,7 +257,6 @@ TEST_F(MainWindow, MenuItemsFollowTheSelectionAndTheOptions)
             SendMessageA(Wnd(), WM_COMMAND, ID_OPTIONS_CACHER, 0);
             EXPECT_EQ(theKeeperApp.m_bHideWhenMinimized, 0);
             EXPECT_FALSE(Checked(Wnd(), ID_OPTIONS_NOMMAGEAUTOMATIQUE));
-            PostMessageA(Wnd(), WM_CLOSE, 0, 0);
         });
     EXPECT_TRUE(RunMainWindow(script));
 }
@@ -291,7 +264,6 @@ TEST_F(MainWindow, MenuItemsFollowTheSelectionAndTheOptions)
 TEST_F(MainWindow, AcceleratorsAreOffWhileALabelIsEdited)
 {
     theKeeperApp.m_bAutoName = 1;  // Ctrl+V outside editing captures without asking a name
-    TestWindow source;
     ASSERT_TRUE(source.Offer({{CF_TEXT, TextBytes("coll\xe9")}}));
     HWND hEdit = nullptr;
     std::string whileEditing, outsideEditing;
@@ -326,7 +298,6 @@ TEST_F(MainWindow, AcceleratorsAreOffWhileALabelIsEdited)
             outsideEditing = WindowText(hEdit);
             nClipsOutsideEditing = theKeeperApp.m_listClips.GetCount();
             SendMessageA(hEdit, WM_KEYDOWN, VK_ESCAPE, 0);  // cancel the edit
-            PostMessageA(Wnd(), WM_CLOSE, 0, 0);
         });
     EXPECT_TRUE(RunMainWindow(script));
     EXPECT_EQ(whileEditing, "coll\xe9");
@@ -334,9 +305,6 @@ TEST_F(MainWindow, AcceleratorsAreOffWhileALabelIsEdited)
     // Outside editing the accelerator takes Ctrl+V: a capture, not a paste.
     EXPECT_EQ(outsideEditing, "abc");
     EXPECT_EQ(nClipsOutsideEditing, 1);
-    theKeeperApp.DeleteAllClips();
-    theKeeperApp.m_listClips.RemoveAll();
-    theKeeperApp.m_dwTotalBytes = 0;
 }
 
 TEST_F(MainWindow, EnterAndEscapeInTheListDoNotCloseTheWindow)
@@ -354,7 +322,7 @@ TEST_F(MainWindow, EnterAndEscapeInTheListDoNotCloseTheWindow)
             bStillOpen = IsWindow(Wnd()) && IsWindowVisible(Wnd());
             PostMessageA(Wnd(), WM_COMMAND, ID_FICHIER_QUITTER, 0);
         });
-    EXPECT_TRUE(RunMainWindow(script));
+    EXPECT_TRUE(RunMainWindow(script, Closing::ByTheScript));
     EXPECT_TRUE(bStillOpen);
     EXPECT_EQ(result, IDCANCEL);
 }
@@ -377,7 +345,7 @@ TEST_F(MainWindow, EveryWayOfQuittingEndsTheModalLoop)
         INT_PTR r = 0;
         ModalScript script;
         script.Then([&] { PostMessageA(window.m_hWnd, way.msg, way.wParam, 0); });
-        EXPECT_TRUE(script.Run([&] { r = window.DoModal(); }, [&] { window.EndDialog(IDABORT); })) << way.name;
+        EXPECT_TRUE(script.RunModal(window, &r)) << way.name;
         EXPECT_EQ(r, IDCANCEL) << way.name;
         EXPECT_EQ(window.m_hWnd, nullptr) << way.name;
     }
@@ -403,7 +371,6 @@ TEST_F(MainWindow, AboutBoxRunsOverTheMainWindow)
         .Then([&] {
             EXPECT_FALSE(IsWindow(hAbout));
             EXPECT_TRUE(IsWindowEnabled(Wnd()));
-            PostMessageA(Wnd(), WM_CLOSE, 0, 0);
         });
     EXPECT_TRUE(RunMainWindow(script));
 }
@@ -430,10 +397,9 @@ TEST_F(MainWindow, HelpOpensReadmeBesideTheProgramInTheTextEditor)
     HWND hMain = nullptr;
     ModalScript script;
     script.Then([&] {
-              hMain = Wnd();
-              SendMessageA(Wnd(), WM_COMMAND, ID_AIDE_AIDE, 0);
-          })
-        .Then([&] { PostMessageA(Wnd(), WM_CLOSE, 0, 0); });
+        hMain = Wnd();
+        SendMessageA(Wnd(), WM_COMMAND, ID_AIDE_AIDE, 0);
+    });
     EXPECT_TRUE(RunMainWindow(script));
 
     char szExe[MAX_PATH] = {};
@@ -449,78 +415,25 @@ TEST_F(MainWindow, HelpOpensReadmeBesideTheProgramInTheTextEditor)
     EXPECT_EQ(g_shell.nShow, SW_SHOWNORMAL);
 }
 
-// A viewer of the clipboard that joined before the main window.
-class ChainViewer {
-public:
-    ChainViewer()
-    {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = Proc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "TrovelleTestViewer";
-        RegisterClassA(&wc);
-        m_hWnd = CreateWindowA("TrovelleTestViewer", "viewer", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                               GetModuleHandleA(nullptr), nullptr);
-        s_nDraws = 0;
-        m_hNext = SetClipboardViewer(m_hWnd);
-        s_pNext = &m_hNext;
-    }
-    ~ChainViewer()
-    {
-        ChangeClipboardChain(m_hWnd, m_hNext);
-        DestroyWindow(m_hWnd);
-        s_pNext = nullptr;
-    }
-    HWND hwnd() const { return m_hWnd; }
-    static int s_nDraws;
-
-private:
-    static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam)
-    {
-        if (msg == WM_DRAWCLIPBOARD) {
-            ++s_nDraws;
-            if (s_pNext != nullptr && *s_pNext != nullptr)
-                SendMessageA(*s_pNext, msg, wParam, lParam);
-            return 0;
-        }
-        if (msg == WM_CHANGECBCHAIN && s_pNext != nullptr) {
-            if (reinterpret_cast<HWND>(wParam) == *s_pNext)
-                *s_pNext = reinterpret_cast<HWND>(lParam);
-            else if (*s_pNext != nullptr)
-                SendMessageA(*s_pNext, msg, wParam, lParam);
-            return 0;
-        }
-        return DefWindowProcA(h, msg, wParam, lParam);
-    }
-    HWND m_hWnd, m_hNext;
-    static HWND* s_pNext;
-};
-int ChainViewer::s_nDraws = 0;
-HWND* ChainViewer::s_pNext = nullptr;
-
 TEST_F(MainWindow, JoinsTheViewerChainPassesNoticesOnAndLeavesIt)
 {
-    TestWindow source;
-    ChainViewer viewer;
-    int drawsWhileOpen = 0;
+    ClipboardViewer viewer;  // joined before the main window
+    int drawsBefore = 0, drawsWhileOpen = 0;
     ModalScript script;
     script.Then([&] {
               EXPECT_EQ(dlg.m_hNextViewer, viewer.hwnd());
-              ChainViewer::s_nDraws = 0;
+              drawsBefore = viewer.Draws();
               source.Offer({{CF_TEXT, TextBytes("un")}});
           })
-        .Then([&] {
-            drawsWhileOpen = ChainViewer::s_nDraws;
-            PostMessageA(Wnd(), WM_CLOSE, 0, 0);
-        });
+        .Then([&] { drawsWhileOpen = viewer.Draws() - drawsBefore; });
     EXPECT_TRUE(RunMainWindow(script));
     EXPECT_GE(drawsWhileOpen, 1);  // forwarded by the main window
 
     // Gone from the chain: the viewer is first again and still hears changes.
-    ChainViewer::s_nDraws = 0;
+    drawsBefore = viewer.Draws();
     source.Offer({{CF_TEXT, TextBytes("deux")}});
     PumpMessages();
-    EXPECT_GE(ChainViewer::s_nDraws, 1);
+    EXPECT_GE(viewer.Draws() - drawsBefore, 1);
 }
 
 }  // namespace

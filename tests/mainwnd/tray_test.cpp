@@ -18,6 +18,7 @@
 #include "res/resource.h"
 #include "tests/support/clipboard_fixture.h"
 #include "tests/support/controls.h"
+#include "tests/support/keeper_window.h"
 #include "tests/support/modal_driver.h"
 
 namespace {
@@ -95,35 +96,14 @@ Shown StateOf(HWND h)
     return bVisible ? Shown::Normal : Shown::Hidden;
 }
 
-class Tray : public ::testing::Test {
+class Tray : public KeeperWindowTest {
 protected:
     void SetUp() override
     {
-        RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Bramwick Software");
-        theKeeperApp.m_bAutoName = theKeeperApp.m_bAutoPaste = 0;
-        theKeeperApp.m_bTaskIcon = theKeeperApp.m_bHideWhenMinimized = 0;
-        theKeeperApp.m_dwTotalBytes = 0;
+        KeeperWindowTest::SetUp();
         g_notifyCalls.clear();
         g_menuCalls.clear();
         g_nMenuChoice = 0;
-        ASSERT_TRUE(EmptyTheClipboard(reader.hwnd()));
-    }
-    void TearDown() override
-    {
-        theKeeperApp.DeleteAllClips();
-        theKeeperApp.m_listClips.RemoveAll();
-        theKeeperApp.m_dwTotalBytes = 0;
-        theKeeperApp.m_bAutoName = theKeeperApp.m_bAutoPaste = 0;
-        theKeeperApp.m_bTaskIcon = theKeeperApp.m_bHideWhenMinimized = 0;
-        EmptyTheClipboard(reader.hwnd());
-        RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Bramwick Software");
-    }
-
-    // Runs the window with the script, closed at the end as a user would.
-    bool RunMainWindow(ModalScript& script)
-    {
-        script.Then([&] { PostMessageA(Wnd(), WM_CLOSE, 0, 0); });
-        return script.Run([&] { result = dlg.DoModal(); }, [&] { dlg.EndDialog(IDABORT); });
     }
 
     LRESULT Press(UINT nMouseMessage, WPARAM wParam = 1)
@@ -140,16 +120,9 @@ protected:
     {
         return g_menuCalls.empty() || g_menuCalls.back().items.empty() ? "" : g_menuCalls.back().items[0].text;
     }
-    void Command(UINT id) { SendMessageA(Wnd(), WM_COMMAND, id, 0); }
-    HWND Wnd() const { return dlg.m_hWnd; }
-    HWND List() const { return GetDlgItem(dlg.m_hWnd, IDC_CLIPLIST); }
 
     SysOverride<decltype(SysApi::Shell_NotifyIconA)> notify{&SysApi::Shell_NotifyIconA, RecordNotify};
     SysOverride<decltype(SysApi::TrackPopupMenuEx)> track{&SysApi::TrackPopupMenuEx, FakeTrackPopupMenuEx};
-    TestWindow source{"Bloc-notes de test"};
-    TestWindow reader{"Lecteur"};
-    CKeeperDlg dlg;
-    INT_PTR result = 0;
 };
 
 void ExpectIconRecord(const NotifyCall& call, DWORD dwMessage, HWND hWnd)
@@ -353,7 +326,7 @@ TEST_F(Tray, TheMenuCapturesWithAutomaticNamingAndQuits)
             RightPressChoosing(ID_POPUP_QUITTER);
         });
     // The quit command alone ends the loop: no closing step is added.
-    EXPECT_TRUE(script.Run([&] { result = dlg.DoModal(); }, [&] { dlg.EndDialog(IDABORT); }));
+    EXPECT_TRUE(RunMainWindow(script, Closing::ByTheScript));
     EXPECT_EQ(result, IDCANCEL);
     ASSERT_FALSE(g_notifyCalls.empty());
     EXPECT_EQ(g_notifyCalls.back().dwMessage, static_cast<DWORD>(NIM_DELETE));

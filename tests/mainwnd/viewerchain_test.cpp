@@ -6,7 +6,6 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <memory>
 #include <string>
 #include <utility>
@@ -16,164 +15,24 @@
 #include "mainwnd/keeperdlg.h"
 #include "res/resource.h"
 #include "tests/support/clipboard_fixture.h"
+#include "tests/support/clipboard_viewer.h"
 #include "tests/support/controls.h"
-#include "tests/mainwnd/keeperwindow_fixture.h"
+#include "tests/support/keeper_window.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/clipsource.h"
 #include "tests/support/process.h"
 
 namespace {
 
-// A well-behaved viewer, as another program would be: it counts notices,
-// passes them on, and keeps its link to the next viewer right. With
-// bOwnThread it lives on a thread of its own, so what it passes on reaches
-// the main window later, from its message loop.
-class Viewer {
-public:
-    explicit Viewer(bool bOwnThread = false)
-    {
-        if (!bOwnThread) {
-            Join();
-            return;
-        }
-        m_hReady = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        m_hThread = CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr);
-        WaitPumping(m_hReady);
-    }
-    ~Viewer() { Leave(); }
-
-    // Leaves the chain (once) and destroys the window.
-    void Leave()
-    {
-        if (m_hThread != nullptr) {
-            PostMessageA(m_hWnd, WM_CLOSE, 0, 0);
-            WaitPumping(m_hThread);  // the departure notice is sent to this thread
-            CloseHandle(m_hThread);
-            CloseHandle(m_hReady);
-            m_hThread = nullptr;
-        } else if (m_hWnd != nullptr) {
-            Quit();
-        }
-    }
-
-    HWND hwnd() const { return m_hWnd; }
-    HWND next() const { return m_hNext; }
-    // Sends a notice down the chain with no change, as some viewers do to
-    // refresh the others once they have joined.
-    void Refresh() const { SendMessageA(m_hNext, WM_DRAWCLIPBOARD, 0, 0); }
-    int Draws() const { return m_nDraws; }
-    // Notices handled to the end, passing on included.
-    int PassedOn() const { return m_nPassedOn; }
-    // Lets this thread answer what is sent to it until the viewer on its own
-    // thread has passed on n notices in all. Only sent messages are taken:
-    // the script's own ticks must not run inside a step.
-    bool WaitPassedOn(int n) const
-    {
-        for (int i = 0; i < 5000 && m_nPassedOn < n; ++i) {
-            AnswerSentMessages();
-            Sleep(1);
-        }
-        return m_nPassedOn == n;
-    }
-    // The departures passed on to this viewer: (leaving, its next).
-    std::vector<std::pair<HWND, HWND>> Departures() const { return m_departures; }
-
-private:
-    void Join()
-    {
-        static const ATOM atom = [] {
-            WNDCLASSA wc = {};
-            wc.lpfnWndProc = Proc;
-            wc.hInstance = GetModuleHandleA(nullptr);
-            wc.lpszClassName = "TrovelleChainViewer";
-            return RegisterClassA(&wc);
-        }();
-        (void)atom;
-        m_hWnd = CreateWindowA("TrovelleChainViewer", "viewer", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                               GetModuleHandleA(nullptr), this);
-        m_hNext = SetClipboardViewer(m_hWnd);
-    }
-    void Quit()
-    {
-        ChangeClipboardChain(m_hWnd, m_hNext);
-        DestroyWindow(m_hWnd);
-        m_hWnd = nullptr;
-    }
-
-    static DWORD WINAPI ThreadMain(void* pv)
-    {
-        auto* self = static_cast<Viewer*>(pv);
-        self->Join();
-        SetEvent(self->m_hReady);
-        MSG msg;
-        while (GetMessageA(&msg, nullptr, 0, 0) > 0)
-            DispatchMessageA(&msg);
-        return 0;
-    }
-
-    static void AnswerSentMessages()
-    {
-        MSG msg;
-        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
-    // Waits for a handle while this thread still answers what is sent to it.
-    static void WaitPumping(HANDLE h)
-    {
-        while (MsgWaitForMultipleObjects(1, &h, FALSE, 5000, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1)
-            AnswerSentMessages();
-    }
-
-    static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam)
-    {
-        if (msg == WM_NCCREATE)
-            SetWindowLongPtrA(h, GWLP_USERDATA,
-                              reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
-        auto* self = reinterpret_cast<Viewer*>(GetWindowLongPtrA(h, GWLP_USERDATA));
-        if (self == nullptr)
-            return DefWindowProcA(h, msg, wParam, lParam);
-        switch (msg) {
-        case WM_DRAWCLIPBOARD:
-            ++self->m_nDraws;
-            if (self->m_hNext != nullptr)
-                SendMessageA(self->m_hNext, msg, wParam, lParam);
-            ++self->m_nPassedOn;
-            return 0;
-        case WM_CHANGECBCHAIN:
-            if (reinterpret_cast<HWND>(wParam) == self->m_hNext) {
-                self->m_hNext = reinterpret_cast<HWND>(lParam);
-            } else {
-                self->m_departures.emplace_back(reinterpret_cast<HWND>(wParam), reinterpret_cast<HWND>(lParam));
-                if (self->m_hNext != nullptr)
-                    SendMessageA(self->m_hNext, msg, wParam, lParam);
-            }
-            return 0;
-        case WM_CLOSE:
-            self->Quit();
-            PostQuitMessage(0);
-            return 0;
-        }
-        return DefWindowProcA(h, msg, wParam, lParam);
-    }
-
-    HWND m_hWnd = nullptr;
-    HWND m_hNext = nullptr;
-    HANDLE m_hThread = nullptr;
-    HANDLE m_hReady = nullptr;
-    std::atomic<int> m_nDraws{0};
-    std::atomic<int> m_nPassedOn{0};
-    std::vector<std::pair<HWND, HWND>> m_departures;
-};
-
 class ViewerChain : public KeeperWindowTest {
 protected:
+    ViewerChain() { SetWindowTextA(source.hwnd(), "Source de la chaine"); }
     int Clips() const { return ListView_GetItemCount(List()); }
-
-    TestWindow source{"Source de la chaine"};
 };
 
 TEST_F(ViewerChain, RepairsItsLinkWhenItsNextLeavesAndPassesOtherDeparturesOn)
 {
-    Viewer first, second, third;  // the chain: main window, third, second, first
+    ClipboardViewer first, second, third;  // the chain: main window, third, second, first
     const HWND hFirst = first.hwnd();
     ModalScript script;
     script
@@ -203,13 +62,13 @@ TEST_F(ViewerChain, AViewerJoiningAheadPassesNoticesThroughAndANoticeWithoutACha
     theKeeperApp.m_bAutoPaste = 1;
     SetWindowTextA(source.hwnd(), "Au demarrage");
     ASSERT_TRUE(source.Offer({{CF_TEXT, TextBytes("deja la")}}));
-    std::unique_ptr<Viewer> ahead;
+    std::unique_ptr<ClipboardViewer> ahead;
     ModalScript script;
     script
         .Then([&] {
             // The notice of joining the chain stores what was there at start.
             EXPECT_EQ(ItemTexts(List()), (std::vector<std::string>{"Au demarrage"}));
-            ahead = std::make_unique<Viewer>();
+            ahead = std::make_unique<ClipboardViewer>();
         })
         .Then([&] {
             EXPECT_EQ(ahead->next(), Wnd());
@@ -230,12 +89,12 @@ TEST_F(ViewerChain, AViewerJoiningAheadPassesNoticesThroughAndANoticeWithoutACha
 TEST_F(ViewerChain, ARestoreNoticedLateThroughAViewerOnAnotherThreadIsNoNewClip)
 {
     theKeeperApp.m_bAutoPaste = 1;
-    std::unique_ptr<Viewer> ahead;
+    std::unique_ptr<ClipboardViewer> ahead;
     std::vector<ReadFormat> copied;
     ModalScript script;
     script
         .Then([&] {
-            ahead = std::make_unique<Viewer>(true);
+            ahead = std::make_unique<ClipboardViewer>(ClipboardViewer::Thread::OwnThread);
             ASSERT_TRUE(ahead->WaitPassedOn(1));  // its notice of joining
             ASSERT_TRUE(source.Offer({{CF_TEXT, TextBytes("une copie")}}));
             ASSERT_TRUE(ahead->WaitPassedOn(2));

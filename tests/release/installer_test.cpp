@@ -21,12 +21,12 @@
 #include "res/resource.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/process.h"
+#include "tests/support/settings_key.h"
 
 namespace {
 
 const wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Trovelle";
 const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-const wchar_t kOptionsKey[] = L"Software\\Bramwick Software\\Trovelle\\1.0";
 const char* const kShipped[] = {"trovelle.exe", "readme.txt", "LICENSE.txt"};
 
 std::wstring Widen(const std::string& s)
@@ -44,6 +44,9 @@ std::string Narrow(const std::wstring& w)
     s.resize(n > 0 ? n - 1 : 0);
     return s;
 }
+
+// The program's settings key, as the wide registry calls take it.
+std::wstring OptionsKey() { return Widen(SettingsKey()); }
 
 // A variable the test script sets: a Unix path becomes the same file seen
 // through drive Z:, anything else stays as it is.
@@ -199,6 +202,20 @@ HWND MainWindowOf(const ChildProcess& process)
     return hMain;
 }
 
+// Opens the About box of that Trovelle, which then cannot end on the close
+// it is sent until the box is closed: the box, or null.
+HWND OpenAboutBox(const ChildProcess& trovelle)
+{
+    const HWND hMain = MainWindowOf(trovelle);
+    if (hMain == nullptr)
+        return nullptr;
+    PostMessageW(hMain, WM_COMMAND, MAKEWPARAM(IDM_ABOUTBOX, 0), 0);
+    HWND hAbout = nullptr;
+    PumpUntil(
+        [&] { return (hAbout = FindProcessWindow(trovelle.Id(), "#32770", "A propos de Trovelle")) != nullptr; });
+    return hAbout;
+}
+
 // Aide > Aide in that window: the command line of the editor it starts, and
 // the first line of the text the editor shows. The editor is closed again.
 struct HelpSeen {
@@ -316,9 +333,9 @@ TEST_F(Release, SilentInstallThenSilentUninstall)
 
     // The installed program runs and finds its help; quitting it stores the
     // options.
-    ASSERT_FALSE(KeyExists(kOptionsKey));
+    ASSERT_FALSE(KeyExists(OptionsKey().c_str()));
     StartAndAskForHelp(dir);
-    ASSERT_TRUE(KeyExists(kOptionsKey));
+    ASSERT_TRUE(KeyExists(OptionsKey().c_str()));
 
     // Uninstalling while it runs with an option changed: it is closed first
     // and saves that option, which the uninstall leaves in place.
@@ -335,8 +352,8 @@ TEST_F(Release, SilentInstallThenSilentUninstall)
     EXPECT_FALSE(Exists(MenuDir()));
     EXPECT_FALSE(KeyExists(kUninstallKey));
     EXPECT_EQ(RegText(kRunKey, L"Trovelle"), L"(none)");
-    EXPECT_EQ(RegNumber(kOptionsKey, L"Auto Name"), 1u);
-    EXPECT_EQ(RegNumber(kOptionsKey, L"Auto Paste"), 0u);
+    EXPECT_EQ(RegNumber(OptionsKey().c_str(), L"Auto Name"), 1u);
+    EXPECT_EQ(RegNumber(OptionsKey().c_str(), L"Auto Paste"), 0u);
 }
 
 TEST_F(Release, UpgradeClosesTheRunningProgramWhichSavesItsOptions)
@@ -351,12 +368,8 @@ TEST_F(Release, UpgradeClosesTheRunningProgramWhichSavesItsOptions)
         // A program that cannot close now (its About box is open): a silent
         // install fails and changes nothing.
         ChildProcess trovelle(L"\"" + dir + L"\\trovelle.exe\"");
-        const HWND hMain = MainWindowOf(trovelle);
-        ASSERT_NE(hMain, nullptr);
-        PostMessageW(hMain, WM_COMMAND, MAKEWPARAM(IDM_ABOUTBOX, 0), 0);
-        HWND hAbout = nullptr;
-        ASSERT_TRUE(PumpUntil(
-            [&] { return (hAbout = FindProcessWindow(trovelle.Id(), "#32770", "A propos de Trovelle")) != nullptr; }));
+        const HWND hAbout = OpenAboutBox(trovelle);
+        ASSERT_NE(hAbout, nullptr);
         EXPECT_NE(RunSetup(), 0u);
         EXPECT_TRUE(trovelle.Running());
         EXPECT_EQ(ReadBytes(dir + L"\\readme.txt"), "ancienne aide\r\n");
@@ -368,7 +381,7 @@ TEST_F(Release, UpgradeClosesTheRunningProgramWhichSavesItsOptions)
 
     // Options changed in the running program are in its memory only until it
     // quits.
-    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Bramwick Software");
+    DeleteSettings();
     ChildProcess trovelle(L"\"" + dir + L"\\trovelle.exe\"");
     const HWND hMain = MainWindowOf(trovelle);
     ASSERT_NE(hMain, nullptr);
@@ -378,15 +391,15 @@ TEST_F(Release, UpgradeClosesTheRunningProgramWhichSavesItsOptions)
         HMENU hMenu = GetMenu(hMain);
         return (GetMenuState(hMenu, ID_OPTIONS_COLLAGEAUTOMATIQUE, MF_BYCOMMAND) & MF_CHECKED) != 0;
     }));
-    ASSERT_FALSE(KeyExists(kOptionsKey));
+    ASSERT_FALSE(KeyExists(OptionsKey().c_str()));
 
     EXPECT_EQ(RunSetup(), 0u);
     EXPECT_FALSE(trovelle.Running());
     EXPECT_EQ(trovelle.ExitCode(), 0u);
-    EXPECT_EQ(RegNumber(kOptionsKey, L"Auto Name"), 1u);
-    EXPECT_EQ(RegNumber(kOptionsKey, L"Task Icon"), 0u);
-    EXPECT_EQ(RegNumber(kOptionsKey, L"Hide"), 0u);
-    EXPECT_EQ(RegNumber(kOptionsKey, L"Auto Paste"), 1u);
+    EXPECT_EQ(RegNumber(OptionsKey().c_str(), L"Auto Name"), 1u);
+    EXPECT_EQ(RegNumber(OptionsKey().c_str(), L"Task Icon"), 0u);
+    EXPECT_EQ(RegNumber(OptionsKey().c_str(), L"Hide"), 0u);
+    EXPECT_EQ(RegNumber(OptionsKey().c_str(), L"Auto Paste"), 1u);
     ExpectShippedFilesIn(dir);
     EXPECT_EQ(RegText(kUninstallKey, L"DisplayVersion"), Setting("TROVELLE_VERSION"));
 }
@@ -573,12 +586,8 @@ TEST_F(Release, InstallerAsksWhenTheRunningProgramDoesNotClose)
     ASSERT_TRUE(SetRegText(kUninstallKey, L"DisplayVersion", L"0.9"));
     // Its About box is open: the program cannot end on the close it is sent.
     ChildProcess trovelle(L"\"" + dir + L"\\trovelle.exe\"");
-    const HWND hMain = MainWindowOf(trovelle);
-    ASSERT_NE(hMain, nullptr);
-    PostMessageW(hMain, WM_COMMAND, MAKEWPARAM(IDM_ABOUTBOX, 0), 0);
-    HWND hAbout = nullptr;
-    ASSERT_TRUE(PumpUntil(
-        [&] { return (hAbout = FindProcessWindow(trovelle.Id(), "#32770", "A propos de Trovelle")) != nullptr; }));
+    const HWND hAbout = OpenAboutBox(trovelle);
+    ASSERT_NE(hAbout, nullptr);
 
     ChildProcess setup(L"\"" + Setting("TROVELLE_SETUP") + L"\"");
     HWND hWizard = nullptr;

@@ -1,6 +1,6 @@
 // The dialog templates made into real windows by the dialog manager, as the
-// program makes them. Each test also leaves a picture of its dialog in
-// screenshots/ under the test's working folder, to be looked at.
+// program makes them. Each test also leaves a picture of its dialog with the
+// other windows' pictures (tests/support/modal_driver.h), to be looked at.
 #include "res_reader.h"
 
 #include <windows.h>
@@ -8,9 +8,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
-#include <vector>
+
+#include "tests/support/modal_driver.h"
 
 using namespace resread;
 
@@ -21,19 +21,34 @@ INT_PTR CALLBACK PlainDialogProc(HWND, UINT msg, WPARAM, LPARAM)
     return msg == WM_INITDIALOG ? TRUE : FALSE;
 }
 
-// A dialog created from this module's template, destroyed with the object.
+std::string TextOf(HWND hWnd)
+{
+    wchar_t buf[256] = {};
+    GetWindowTextW(hWnd, buf, 256);
+    return To1252(buf);
+}
+
+// A dialog created from this module's template with the caption expected,
+// destroyed with the object; a picture of it is saved before it goes.
 class Dialog {
 public:
-    explicit Dialog(WORD id)
+    Dialog(WORD id, const char* pszCaption) : m_id(id)
     {
         INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
         InitCommonControlsEx(&icc);
         m_hWnd = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), nullptr, PlainDialogProc, 0);
+        EXPECT_NE(m_hWnd, nullptr) << "dialog " << id;
+        if (m_hWnd != nullptr)
+            EXPECT_EQ(TextOf(m_hWnd), pszCaption);
     }
     ~Dialog()
     {
-        if (m_hWnd != nullptr)
-            DestroyWindow(m_hWnd);
+        if (m_hWnd == nullptr)
+            return;
+        // In front and shown, whatever the template's style.
+        SetWindowPos(m_hWnd, HWND_TOPMOST, 20, 20, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+        SaveWindowPicture(m_hWnd, "res_dialog_" + std::to_string(m_id));
+        DestroyWindow(m_hWnd);
     }
     Dialog(const Dialog&) = delete;
     Dialog& operator=(const Dialog&) = delete;
@@ -41,6 +56,7 @@ public:
     HWND Get() const { return m_hWnd; }
 
 private:
+    WORD m_id;
     HWND m_hWnd = nullptr;
 };
 
@@ -49,13 +65,6 @@ std::wstring ClassOf(HWND hWnd)
     wchar_t buf[64] = {};
     GetClassNameW(hWnd, buf, 64);
     return buf;
-}
-
-std::string TextOf(HWND hWnd)
-{
-    wchar_t buf[256] = {};
-    GetWindowTextW(hWnd, buf, 256);
-    return To1252(buf);
 }
 
 // A rectangle in dialog units of this dialog, in its client pixels.
@@ -82,58 +91,13 @@ void ExpectRect(const RECT& got, const RECT& want)
     EXPECT_EQ(got.bottom, want.bottom);
 }
 
-// Shows the dialog in front, lets it and its controls paint, and writes what
-// the screen shows of it as a 24-bit BMP.
-void SaveScreenshot(HWND hWnd, const char* name)
-{
-    SetWindowPos(hWnd, HWND_TOPMOST, 20, 20, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
-    RedrawWindow(hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-        DispatchMessageW(&msg);
-    GdiFlush();
-
-    RECT r;
-    GetWindowRect(hWnd, &r);
-    const int w = r.right - r.left, h = r.bottom - r.top;
-    HDC hScreen = GetDC(nullptr);
-    HDC hMem = CreateCompatibleDC(hScreen);
-    HBITMAP hBmp = CreateCompatibleBitmap(hScreen, w, h);
-    HGDIOBJ hOld = SelectObject(hMem, hBmp);
-    BitBlt(hMem, 0, 0, w, h, hScreen, r.left, r.top, SRCCOPY);
-    SelectObject(hMem, hOld);
-
-    BITMAPINFOHEADER bih{sizeof bih, w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    const DWORD row = (w * 3 + 3) / 4 * 4;
-    std::vector<BYTE> bits(row * h);
-    GetDIBits(hMem, hBmp, 0, h, bits.data(), reinterpret_cast<BITMAPINFO*>(&bih), DIB_RGB_COLORS);
-    DeleteObject(hBmp);
-    DeleteDC(hMem);
-    ReleaseDC(nullptr, hScreen);
-
-    CreateDirectoryA("screenshots", nullptr);
-    const std::string path = std::string("screenshots\\") + name;
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr)
-        return;
-    BITMAPFILEHEADER bfh{};
-    bfh.bfType = 0x4D42;
-    bfh.bfOffBits = sizeof bfh + sizeof bih;
-    bfh.bfSize = bfh.bfOffBits + static_cast<DWORD>(bits.size());
-    std::fwrite(&bfh, sizeof bfh, 1, f);
-    std::fwrite(&bih, sizeof bih, 1, f);
-    std::fwrite(bits.data(), 1, bits.size(), f);
-    std::fclose(f);
-}
-
 }  // namespace
 
 TEST(ResDialogs, MainWindowCreatesWithItsListView)
 {
-    Dialog dlg(102);
+    Dialog dlg(102, "Trovelle");
     HWND hDlg = dlg.Get();
     ASSERT_NE(hDlg, nullptr);
-    EXPECT_EQ(TextOf(hDlg), "Trovelle");
     // The system adds WS_CLIPSIBLINGS to every top-level window and the
     // dialog manager DS_3DLOOK to every dialog.
     const DWORD style = static_cast<DWORD>(GetWindowLongW(hDlg, GWL_STYLE));
@@ -162,16 +126,13 @@ TEST(ResDialogs, MainWindowCreatesWithItsListView)
     EXPECT_EQ(To1252(lf.lfFaceName), "MS Sans Serif");
     EXPECT_EQ(lf.lfCharSet, DEFAULT_CHARSET);
     EXPECT_FALSE(lf.lfItalic);
-
-    SaveScreenshot(hDlg, "res_dialog_102.bmp");
 }
 
 TEST(ResDialogs, NameDialogCreates)
 {
-    Dialog dlg(130);
+    Dialog dlg(130, "Ajouter");
     HWND hDlg = dlg.Get();
     ASSERT_NE(hDlg, nullptr);
-    EXPECT_EQ(TextOf(hDlg), "Ajouter");
 
     HWND hEdit = GetDlgItem(hDlg, 1001);
     ASSERT_NE(hEdit, nullptr);
@@ -182,22 +143,17 @@ TEST(ResDialogs, NameDialogCreates)
     EXPECT_EQ(LOWORD(SendMessageW(hDlg, DM_GETDEFID, 0, 0)), IDOK);
     EXPECT_EQ(GetNextDlgTabItem(hDlg, nullptr, FALSE), GetDlgItem(hDlg, IDOK));
     ExpectRect(ClientRectOfChild(hDlg, hEdit), DialogRect(hDlg, 7, 18, 162, 13));
-
-    SaveScreenshot(hDlg, "res_dialog_130.bmp");
 }
 
 TEST(ResDialogs, AboutBoxShowsTheProgramIcon)
 {
-    Dialog dlg(100);
+    Dialog dlg(100, "A propos de Trovelle");
     HWND hDlg = dlg.Get();
     ASSERT_NE(hDlg, nullptr);
-    EXPECT_EQ(TextOf(hDlg), "A propos de Trovelle");
 
     HWND hIconCtl = GetWindow(hDlg, GW_CHILD);  // first in template order
     ASSERT_NE(hIconCtl, nullptr);
     EXPECT_EQ(ClassOf(hIconCtl), L"Static");
     EXPECT_EQ(GetWindowLongW(hIconCtl, GWL_STYLE) & SS_TYPEMASK, SS_ICON);
     EXPECT_NE(SendMessageW(hIconCtl, STM_GETICON, 0, 0), 0) << "icon 128 resolved from this module";
-
-    SaveScreenshot(hDlg, "res_dialog_100.bmp");
 }

@@ -10,6 +10,8 @@
 #include <iterator>
 #include <string>
 
+#include "tests/support/settings_key.h"
+
 using namespace resread;
 
 namespace {
@@ -52,7 +54,7 @@ TEST(ResReadme, BesideTheProgramInWindows1252WithCrLf)
     EXPECT_EQ(utf8, 0);
     EXPECT_EQ(undefined, 0) << "bytes that Windows-1252 leaves undefined";
     EXPECT_NE(help.find("m\xe9moire"), std::string::npos);
-    EXPECT_NE(help.find("HKEY_CURRENT_USER\\Software\\Bramwick Software\\Trovelle\\1.0"), std::string::npos);
+    EXPECT_NE(help.find("HKEY_CURRENT_USER\\" + SettingsKey()), std::string::npos) << SettingsKey();
 }
 
 TEST(ResReadme, NamesEveryMenuCommandAndShortcut)

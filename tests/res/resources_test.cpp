@@ -19,14 +19,33 @@ using namespace resread;
 
 namespace {
 
+// An item text that its own test looks at.
+const char kTextCheckedElsewhere[] = "";
+
 // One control as the window's designer laid it out.
 struct ExpectedItem {
     DWORD id;
     const char* cls;
-    const char* text;  // Windows-1252; null when the text is the ordinal below
+    // Windows-1252; null when the text is the ordinal below, or
+    // kTextCheckedElsewhere for any text.
+    const char* text;
     WORD textOrdinal;
     short x, y, cx, cy;
     DWORD style;
+};
+
+// One dialog template as the window's designer laid it out, at (0, 0), in
+// 8-point MS Sans Serif, with no window class of its own.
+struct ExpectedTemplate {
+    const char* name;
+    WORD id;
+    bool bExtended;
+    const char* caption;  // Windows-1252
+    DWORD style, exStyle;
+    short cx, cy;
+    WORD menu;     // 0: none
+    BYTE charset;  // extended templates only
+    std::vector<ExpectedItem> items;
 };
 
 DlgTemplate LoadDialog(WORD id)
@@ -47,7 +66,9 @@ void ExpectItems(const DlgTemplate& dlg, const std::vector<ExpectedItem>& expect
         SCOPED_TRACE("control " + std::to_string(i));
         EXPECT_EQ(got.id, want.id);
         EXPECT_EQ(ClassName(got.cls), want.cls);
-        if (want.text != nullptr) {
+        if (want.text == kTextCheckedElsewhere) {
+            EXPECT_FALSE(got.text.bOrdinal);
+        } else if (want.text != nullptr) {
             EXPECT_FALSE(got.text.bOrdinal);
             EXPECT_EQ(To1252(got.text.name), want.text);
         } else {
@@ -161,99 +182,70 @@ std::vector<bool> DrawnTransparent(HICON hIcon, int n)
 
 }  // namespace
 
-TEST(ResDialogs, MainWindowTemplate)
+TEST(ResDialogs, TemplatesAsDesigned)
 {
-    const DlgTemplate dlg = LoadDialog(102);
-    EXPECT_TRUE(dlg.bExtended);
-    EXPECT_EQ(To1252(dlg.caption), "Trovelle");
-    EXPECT_EQ(dlg.style, 0x90CF0040u) << std::hex << dlg.style;
-    EXPECT_EQ(dlg.exStyle, 0x00040000u) << std::hex << dlg.exStyle;
-    EXPECT_EQ(dlg.x, 0);
-    EXPECT_EQ(dlg.y, 0);
-    EXPECT_EQ(dlg.cx, 326);
-    EXPECT_EQ(dlg.cy, 201);
-    EXPECT_TRUE(dlg.menu.bOrdinal);
-    EXPECT_EQ(dlg.menu.ord, 129);
-    EXPECT_TRUE(!dlg.cls.bOrdinal && dlg.cls.name.empty()) << "the dialog has a window class of its own";
-    EXPECT_EQ(To1252(dlg.face), "MS Sans Serif");
-    EXPECT_EQ(dlg.pointSize, 8);
-    EXPECT_EQ(dlg.weight, 0);
-    EXPECT_EQ(dlg.italic, 0);
-    EXPECT_EQ(dlg.charset, 1);
-    ExpectItems(dlg, {{1000, "syslistview32", "List1", 0, 0, 0, 326, 201, 0x50810300}});
-}
-
-TEST(ResDialogs, NameTemplate)
-{
-    const DlgTemplate dlg = LoadDialog(130);
-    EXPECT_FALSE(dlg.bExtended);
-    EXPECT_EQ(To1252(dlg.caption), "Ajouter");
-    EXPECT_EQ(dlg.style, 0x80C800C0u) << std::hex << dlg.style;
-    EXPECT_EQ(dlg.exStyle, 0u);
-    EXPECT_EQ(dlg.cx, 245);
-    EXPECT_EQ(dlg.cy, 45);
-    EXPECT_TRUE(!dlg.menu.bOrdinal && dlg.menu.name.empty());
-    EXPECT_EQ(To1252(dlg.face), "MS Sans Serif");
-    EXPECT_EQ(dlg.pointSize, 8);
-    // Template order is tab order: OK first, so it has the focus on opening.
-    ExpectItems(dlg, {
-                         {IDOK, "button", "OK", 0, 188, 7, 50, 14, 0x50010001},
-                         {IDCANCEL, "button", "Annuler", 0, 188, 24, 50, 14, 0x50010000},
-                         {1001, "edit", "", 0, 7, 18, 162, 13, 0x50810080},
-                         {0xFFFF, "static", "Nom de l'objet \xe0 ajouter :", 0, 7, 7, 79, 8, 0x50020000},
-                     });
-}
-
-TEST(ResDialogs, FormatListTemplate)
-{
-    const DlgTemplate dlg = LoadDialog(150);
-    EXPECT_FALSE(dlg.bExtended);
-    EXPECT_EQ(To1252(dlg.caption), "Contenu du Clipboard");
-    EXPECT_EQ(dlg.style, 0x80C800C0u) << std::hex << dlg.style;
-    EXPECT_EQ(dlg.cx, 365);
-    EXPECT_EQ(dlg.cy, 204);
-    EXPECT_EQ(To1252(dlg.face), "MS Sans Serif");
-    EXPECT_EQ(dlg.pointSize, 8);
-    // No OK or Cancel: the close box and Escape end it.
-    ExpectItems(dlg, {
-                         {1003, "button", "Actualiser", 0, 295, 7, 63, 15, 0x50010000},
-                         {1000, "syslistview32", "List1", 0, 7, 7, 279, 190, 0x50818001},
-                     });
-}
-
-TEST(ResDialogs, PreviewTemplateHidesItsEditControl)
-{
-    const DlgTemplate dlg = LoadDialog(149);
-    EXPECT_FALSE(dlg.bExtended);
-    EXPECT_EQ(To1252(dlg.caption), "Aper\xe7u du contenu");
-    EXPECT_EQ(dlg.style, 0x80C800C0u) << std::hex << dlg.style;
-    EXPECT_EQ(dlg.cx, 294);
-    EXPECT_EQ(dlg.cy, 178);
-    EXPECT_EQ(To1252(dlg.face), "MS Sans Serif");
-    EXPECT_EQ(dlg.pointSize, 8);
-    ExpectItems(dlg, {{1002, "edit", "", 0, 0, 0, 294, 178, 0x40A10084}});
+    const ExpectedTemplate templates[] = {
+        {"main window", 102, true, "Trovelle", 0x90CF0040, 0x00040000, 326, 201, 129, 1,
+         {{1000, "syslistview32", "List1", 0, 0, 0, 326, 201, 0x50810300}}},
+        // Template order is tab order: OK first, so it has the focus on opening.
+        {"name", 130, false, "Ajouter", 0x80C800C0, 0, 245, 45, 0, 0,
+         {
+             {IDOK, "button", "OK", 0, 188, 7, 50, 14, 0x50010001},
+             {IDCANCEL, "button", "Annuler", 0, 188, 24, 50, 14, 0x50010000},
+             {1001, "edit", "", 0, 7, 18, 162, 13, 0x50810080},
+             {0xFFFF, "static", "Nom de l'objet \xe0 ajouter :", 0, 7, 7, 79, 8, 0x50020000},
+         }},
+        // No OK or Cancel: the close box and Escape end it.
+        {"format list", 150, false, "Contenu du Clipboard", 0x80C800C0, 0, 365, 204, 0, 0,
+         {
+             {1003, "button", "Actualiser", 0, 295, 7, 63, 15, 0x50010000},
+             {1000, "syslistview32", "List1", 0, 7, 7, 279, 190, 0x50818001},
+         }},
+        // The preview's edit control starts hidden.
+        {"preview", 149, false, "Aper\xe7u du contenu", 0x80C800C0, 0, 294, 178, 0, 0,
+         {{1002, "edit", "", 0, 0, 0, 294, 178, 0x40A10084}}},
+        {"about", 100, false, "A propos de Trovelle", 0x80C800C0, 0, 235, 54, 0, 0,
+         {
+             {0xFFFF, "static", nullptr, 128, 11, 17, 21, 20, 0x50000003},
+             {0xFFFF, "static", "Trovelle version 1.0", 0, 40, 10, 119, 8, 0x50020080},
+             {0xFFFF, "static", kTextCheckedElsewhere, 0, 40, 24, 140, 8, 0x50020000},
+             {IDOK, "button", "OK", 0, 178, 7, 50, 14, 0x50030001},
+             {0xFFFF, "static", kTextCheckedElsewhere, 0, 40, 38, 119, 9, 0x50020000},
+         }},
+    };
+    for (const ExpectedTemplate& want : templates) {
+        SCOPED_TRACE(std::string(want.name) + " dialog " + std::to_string(want.id));
+        const DlgTemplate dlg = LoadDialog(want.id);
+        EXPECT_EQ(dlg.bExtended, want.bExtended);
+        EXPECT_EQ(To1252(dlg.caption), want.caption);
+        EXPECT_EQ(dlg.style, want.style) << std::hex << dlg.style;
+        EXPECT_EQ(dlg.exStyle, want.exStyle) << std::hex << dlg.exStyle;
+        EXPECT_EQ(dlg.x, 0);
+        EXPECT_EQ(dlg.y, 0);
+        EXPECT_EQ(dlg.cx, want.cx);
+        EXPECT_EQ(dlg.cy, want.cy);
+        if (want.menu != 0) {
+            EXPECT_TRUE(dlg.menu.bOrdinal);
+            EXPECT_EQ(dlg.menu.ord, want.menu);
+        } else {
+            EXPECT_TRUE(!dlg.menu.bOrdinal && dlg.menu.name.empty());
+        }
+        EXPECT_TRUE(!dlg.cls.bOrdinal && dlg.cls.name.empty()) << "the dialog has a window class of its own";
+        EXPECT_EQ(To1252(dlg.face), "MS Sans Serif");
+        EXPECT_EQ(dlg.pointSize, 8);
+        EXPECT_EQ(dlg.weight, 0);
+        EXPECT_EQ(dlg.italic, 0);
+        EXPECT_EQ(dlg.charset, want.charset);
+        ExpectItems(dlg, want.items);
+    }
 }
 
 TEST(ResDialogs, AboutTemplateAgreesWithTheVersionBlock)
 {
     const DlgTemplate dlg = LoadDialog(100);
-    EXPECT_FALSE(dlg.bExtended);
-    EXPECT_EQ(To1252(dlg.caption), "A propos de Trovelle");
-    EXPECT_EQ(dlg.style, 0x80C800C0u) << std::hex << dlg.style;
-    EXPECT_EQ(dlg.cx, 235);
-    EXPECT_EQ(dlg.cy, 54);
-    EXPECT_EQ(To1252(dlg.face), "MS Sans Serif");
-    EXPECT_EQ(dlg.pointSize, 8);
     ASSERT_EQ(dlg.items.size(), 5u);
     const std::string notice = To1252(dlg.items[2].text.name);
     const std::string address = To1252(dlg.items[4].text.name);
-    ExpectItems(dlg, {
-                         {0xFFFF, "static", nullptr, 128, 11, 17, 21, 20, 0x50000003},
-                         {0xFFFF, "static", "Trovelle version 1.0", 0, 40, 10, 119, 8, 0x50020080},
-                         {0xFFFF, "static", notice.c_str(), 0, 40, 24, 140, 8, 0x50020000},
-                         {IDOK, "button", "OK", 0, 178, 7, 50, 14, 0x50030001},
-                         {0xFFFF, "static", address.c_str(), 0, 40, 38, 119, 9, 0x50020000},
-                     });
     EXPECT_NE(notice.find("2003"), std::string::npos) << notice;
     EXPECT_NE(notice.find("Bramwick Software"), std::string::npos) << notice;
     EXPECT_FALSE(address.empty());

@@ -4,9 +4,9 @@
 
 std::string WindowText(HWND h)
 {
-    char sz[256] = {};
-    GetWindowTextA(h, sz, sizeof sz);
-    return sz;
+    std::string s(static_cast<std::size_t>(GetWindowTextLengthA(h)) + 1, '\0');
+    s.resize(static_cast<std::size_t>(GetWindowTextA(h, s.data(), static_cast<int>(s.size()))));
+    return s;
 }
 
 std::string StatusText(HWND hStatus, int nPart)

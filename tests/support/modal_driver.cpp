@@ -2,10 +2,12 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
 namespace {
-ModalScript* g_pScript = nullptr;
+// The scripts running, innermost last, each with its timer.
+std::vector<std::pair<UINT_PTR, ModalScript*>> g_running;
 constexpr UINT kTickMs = 30;
 constexpr int kWatchdogTicks = 300;  // about ten seconds past the last step
 }
@@ -16,11 +18,12 @@ ModalScript& ModalScript::Then(Step step)
     return *this;
 }
 
-void CALLBACK ModalScript::Tick(HWND, UINT, UINT_PTR, DWORD)
+void CALLBACK ModalScript::Tick(HWND, UINT, UINT_PTR idTimer, DWORD)
 {
-    ModalScript* self = g_pScript;
-    if (self == nullptr)
+    // Only the innermost script moves on: an outer one waits in its step.
+    if (g_running.empty() || g_running.back().first != idTimer)
         return;
+    ModalScript* self = g_running.back().second;
     if (self->m_nNext < self->m_steps.size()) {
         // A step may run a nested modal loop; the ticks go on inside it.
         Step step = self->m_steps[self->m_nNext++];
@@ -41,11 +44,11 @@ bool ModalScript::IsTick(const MSG& msg)
 bool ModalScript::Run(const std::function<void()>& runModal, const std::function<void()>& endModal)
 {
     m_endModal = endModal;
-    g_pScript = this;
     const UINT_PTR timer = SetTimer(nullptr, 0, kTickMs, Tick);
+    g_running.emplace_back(timer, this);
     runModal();
     KillTimer(nullptr, timer);
-    g_pScript = nullptr;
+    g_running.pop_back();
     return !m_bWatchdogFired && m_nNext == m_steps.size();
 }
 

@@ -19,7 +19,23 @@ public:
     // Starts the ticks and calls runModal (which must run a modal loop on
     // this thread). If the loop is still running long after the last step,
     // the watchdog ends it through endModal and the script reports failure.
+    // A script run from a step of another holds the other's steps back
+    // until it has ended.
     bool Run(const std::function<void()>& runModal, const std::function<void()>& endModal);
+
+    // Runs dlg.DoModal() with the script, its result in *pResult; the
+    // watchdog ends the dialog with IDABORT.
+    template <typename Dialog>
+    bool RunModal(Dialog& dlg, INT_PTR* pResult = nullptr)
+    {
+        return Run(
+            [&] {
+                const INT_PTR nResult = dlg.DoModal();
+                if (pResult != nullptr)
+                    *pResult = nResult;
+            },
+            [&] { dlg.EndDialog(IDABORT); });
+    }
 
     int StepsRun() const { return m_nNext; }
     // The timer message that runs the next step.
