@@ -13,8 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "app/keeperapp.h"
 #include "clips/clipkind.h"
-#include "tests/mainwnd/keeperwindow_fixture.h"
+#include "res/resource.h"
+#include "tests/support/keeper_window.h"
 #include "tests/support/controls.h"
 
 namespace {
@@ -122,7 +124,6 @@ protected:
         SendMessageA(Wnd(), WM_NOTIFY, IDC_CLIPLIST, reinterpret_cast<LPARAM>(&click));
     }
     UINT m_nDpi = 0;
-    TestWindow source{"Bloc-notes"};
 };
 
 TEST_F(AtThisScale, TheMainWindowsSizesAreThoseOf100PercentScaled)
