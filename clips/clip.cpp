@@ -169,51 +169,47 @@ bool CClip::IsSkippedFormat(UINT nFormat)
     }
 }
 
-// Stores one format, or leaves it out. Asking for the data may make the
-// source render it, and the clipboard may be closed under us meanwhile: what
-// was read then is not trusted.
-CClip::Read CClip::CaptureFormat(HWND hWndOwner, UINT nFormat)
+// Stores one format, or leaves it out.
+bool CClip::CaptureFormat(UINT nFormat)
 {
     HANDLE h = Sys().GetClipboardData(nFormat);
-    if (Sys().GetOpenClipboardWindow() != hWndOwner)
-        return Read::ClipboardLost;
     if (h == nullptr) {
         AddFormat(nullptr, 0, nFormat);
-        return Read::Stored;
+        return true;
     }
 
     if (IsEnhMetaFileFormat(nFormat)) {
         HENHMETAFILE hEmf = static_cast<HENHMETAFILE>(h);
         const UINT nBytes = Sys().GetEnhMetaFileBits(hEmf, 0, nullptr);
         if (nBytes == 0)
-            return Read::LeftOut;
+            return false;
         // Written straight into the record's pages. Pages that cannot be had
         // make a record without data, as for any other copy.
         void* pPages = Sys().VirtualAlloc(nullptr, nBytes, MEM_COMMIT, PAGE_READWRITE);
         if (pPages != nullptr && Sys().GetEnhMetaFileBits(hEmf, nBytes, static_cast<BYTE*>(pPages)) != nBytes) {
             Sys().VirtualFree(pPages, 0, MEM_RELEASE);
-            return Read::LeftOut;
+            return false;
         }
         AdoptFormat(pPages, nBytes, nFormat);
-        return Read::Stored;
+        return true;
     }
     if (IsGdiHandleFormat(nFormat))
-        return Read::LeftOut;  // a handle value is not data
+        return false;  // a handle value is not data
 
     const SIZE_T size = Sys().GlobalSize(h);
     if (size == 0) {
         // Nothing to copy; the format is kept as announced.
         AddFormat(nullptr, 0, nFormat);
-        return Read::Stored;
+        return true;
     }
     if (size > UINT32_MAX)
-        return Read::LeftOut;  // a size that does not fit is never truncated
+        return false;  // a size that does not fit is never truncated
     const void* p = Sys().GlobalLock(h);
     if (p == nullptr)
-        return Read::LeftOut;
+        return false;
     AddFormat(p, static_cast<DWORD>(size), nFormat);
     Sys().GlobalUnlock(h);
-    return Read::Stored;
+    return true;
 }
 
 bool CClip::CaptureFromClipboard(HWND hWndOwner, int nOpenTries, DWORD* pdwSequence)
@@ -224,12 +220,14 @@ bool CClip::CaptureFromClipboard(HWND hWndOwner, int nOpenTries, DWORD* pdwSeque
     UINT f = NextStorableFormat(0);
     if (f == 0)
         return false;
-    for (; f != 0; f = NextStorableFormat(f)) {
-        if (CaptureFormat(hWndOwner, f) == Read::ClipboardLost) {
-            // Closed under us: not ours to close, and no longer whole.
-            clipboard.Forget();
-            return false;
-        }
+    for (; f != 0; f = NextStorableFormat(f))
+        CaptureFormat(f);
+    // Asking for the data may make the source render it, which lets messages
+    // in; if one of them closed the clipboard under us, what was read after
+    // it is not the clipboard's: the clip is whole or not at all.
+    if (Sys().GetOpenClipboardWindow() != hWndOwner) {
+        clipboard.Forget();  // no longer ours to close
+        return false;
     }
     // Read while the clipboard is still open: no other program can change it
     // in between, and formats rendered on request are counted in.

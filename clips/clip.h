@@ -50,8 +50,7 @@ public:
     bool m_bClassified;
 
 private:
-    enum class Read { Stored, LeftOut, ClipboardLost };
-    Read CaptureFormat(HWND hWndOwner, UINT nFormat);
+    bool CaptureFormat(UINT nFormat);
     void AddRecord(CClipFormat* pRecord);
 
     // Last record of the chain, so appending does not walk the whole chain.
