@@ -1,5 +1,7 @@
 #include "dialogs/namedlg.h"
 
+#include <algorithm>
+
 #include "res/resource.h"
 
 CNameDlg::CNameDlg() : CDialog(IDD_NAME, nullptr) {}
@@ -12,4 +14,49 @@ void CNameDlg::DoDataExchange(CDataExchange* pDX)
     CDialog::DoDataExchange(pDX);
     DDX_Text(pDX, IDC_NAME, m_strName);
     DDV_MaxChars(pDX, m_strName, 50);
+}
+
+BOOL CNameDlg::OnInitDialog()
+{
+    const BOOL bDefaultFocus = CDialog::OnInitDialog();
+    FitLabelToText();
+    return bDefaultFocus;
+}
+
+// The template gives the label the width its text takes at 100 %. Fonts do not
+// grow in step with dialog units, so at other scales the text can be wider and
+// its end would be cut off: the label then widens, at most to the edit box's
+// right edge. Where the text fits, nothing moves.
+void CNameDlg::FitLabelToText()
+{
+    HWND hLabel = nullptr;
+    for (HWND h = ::GetWindow(m_hWnd, GW_CHILD); h != nullptr; h = ::GetWindow(h, GW_HWNDNEXT)) {
+        char szClass[16];
+        if (::GetClassNameA(h, szClass, sizeof szClass) > 0 && lstrcmpiA(szClass, "Static") == 0) {
+            hLabel = h;
+            break;
+        }
+    }
+    const HWND hEdit = ::GetDlgItem(m_hWnd, IDC_NAME);
+    if (hLabel == nullptr || hEdit == nullptr)
+        return;
+
+    const CString strText = GetWindowTextOf(hLabel);
+    SIZE extent{};
+    const HDC hDC = ::GetDC(hLabel);
+    const HGDIOBJ hOld = ::SelectObject(hDC, reinterpret_cast<HFONT>(::SendMessageA(hLabel, WM_GETFONT, 0, 0)));
+    const BOOL bMeasured = ::GetTextExtentPoint32A(hDC, strText, strText.GetLength(), &extent);
+    ::SelectObject(hDC, hOld);
+    ::ReleaseDC(hLabel, hDC);
+    if (!bMeasured)
+        return;
+
+    RECT rcLabel, rcEdit;
+    ::GetWindowRect(hLabel, &rcLabel);
+    ::GetWindowRect(hEdit, &rcEdit);
+    if (extent.cx <= rcLabel.right - rcLabel.left)
+        return;
+    const LONG nWidth = std::min<LONG>(extent.cx, rcEdit.right - rcLabel.left);
+    ::SetWindowPos(hLabel, nullptr, 0, 0, nWidth, rcLabel.bottom - rcLabel.top,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -12,5 +12,9 @@ public:
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
     DECLARE_MESSAGE_MAP()
+
+private:
+    void FitLabelToText();
 };

@@ -8,6 +8,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -60,6 +61,18 @@ std::vector<int> ExpectedEdges(HWND hWnd, UINT nDpi)
     return {std::max(w - Scaled(200, nDpi), 0), w - Scaled(100, nDpi), -1};
 }
 
+// How wide the text is in the control's own font.
+int TextWidth(HWND hControl, const char* pszText)
+{
+    HDC hDC = GetDC(hControl);
+    HGDIOBJ hOld = SelectObject(hDC, reinterpret_cast<HFONT>(SendMessageA(hControl, WM_GETFONT, 0, 0)));
+    SIZE text = {};
+    GetTextExtentPoint32A(hDC, pszText, lstrlenA(pszText), &text);
+    SelectObject(hDC, hOld);
+    ReleaseDC(hControl, hDC);
+    return text.cx;
+}
+
 // Whether the text, written into the part, fits it whole: measured with the
 // status bar's own font against the part less its borders. (The size grip
 // is drawn over the last part's right end; that part's width is the one the
@@ -72,14 +85,9 @@ bool FitsPart(HWND hStatus, int nPart, const char* pszText)
     int borders[3] = {};
     SendMessageA(hStatus, SB_GETBORDERS, 0, reinterpret_cast<LPARAM>(borders));
     const int room = rc.right - rc.left - 2 * borders[0];
-    HDC hDC = GetDC(hStatus);
-    HGDIOBJ hOld = SelectObject(hDC, reinterpret_cast<HFONT>(SendMessageA(hStatus, WM_GETFONT, 0, 0)));
-    SIZE text = {};
-    GetTextExtentPoint32A(hDC, pszText, lstrlenA(pszText), &text);
-    SelectObject(hDC, hOld);
-    ReleaseDC(hStatus, hDC);
-    std::printf("[ SCALE    ] part %d: \"%s\" is %ld px, the part holds %d px\n", nPart, pszText, text.cx, room);
-    return text.cx <= room;
+    const int text = TextWidth(hStatus, pszText);
+    std::printf("[ SCALE    ] part %d: \"%s\" is %d px, the part holds %d px\n", nPart, pszText, text, room);
+    return text <= room;
 }
 
 // The notification area's icon as the shell is given it.
@@ -233,10 +241,11 @@ TEST_F(AtThisScale, TheFormatListsColumnsAreThoseOf100PercentScaled)
     EXPECT_EQ(widths, expected);
 }
 
-TEST_F(AtThisScale, PicturesOfThePreviewTheTrayMenuAndTheAboutBox)
+TEST_F(AtThisScale, PicturesOfThePreviewTheNamingDialogTheAboutBoxAndTheTrayMenu)
 {
     theKeeperApp.m_bTaskIcon = 1;
     bool bMenu = false;
+    int nLabel = 0, nLabelText = 0, nTemplate = 0;
     ModalScript script;
     script.Then([&] { AddClips(); })
         .Then([&] {
@@ -260,6 +269,27 @@ TEST_F(AtThisScale, PicturesOfThePreviewTheTrayMenuAndTheAboutBox)
             SaveWindowPicture(hAbout, Picture("about_box", m_nDpi));
             PostMessageA(hAbout, WM_CLOSE, 0, 0);
         })
+        .Then([&] {
+            theKeeperApp.m_bAutoName = 0;
+            PostMessageA(Wnd(), WM_COMMAND, ID_EDITION_COLLER, 0);
+        })
+        .Then([] {})
+        .Then([&] {
+            const HWND hName = FindWindowA("#32770", "Ajouter");
+            ASSERT_NE(hName, nullptr);
+            const HWND hLabel = FindWindowExA(hName, nullptr, "Static", nullptr);
+            ASSERT_NE(hLabel, nullptr);
+            RECT rcLabel, rcTemplate = {0, 0, 79, 8};  // the label's size in dialog units
+            GetWindowRect(hLabel, &rcLabel);
+            MapDialogRect(hName, &rcTemplate);
+            nLabel = rcLabel.right - rcLabel.left;
+            nTemplate = rcTemplate.right - rcTemplate.left;
+            nLabelText = TextWidth(hLabel, "Nom de l'objet \xe0 ajouter :");
+            std::printf("[ SCALE    ] naming label: text %d px, label %d px, template %d px\n", nLabelText, nLabel,
+                        nTemplate);
+            SaveWindowPicture(hName, Picture("name_dialog", m_nDpi));
+            PostMessageA(hName, WM_COMMAND, IDCANCEL, 0);
+        })
         .Then([&] { PostMessageA(Wnd(), WM_TRAYNOTIFY, 1, WM_RBUTTONDOWN); })
         .Then([&] {
             // Inside the menu's own loop.
@@ -269,6 +299,12 @@ TEST_F(AtThisScale, PicturesOfThePreviewTheTrayMenuAndTheAboutBox)
         });
     EXPECT_TRUE(RunMainWindow(script));
     EXPECT_TRUE(bMenu);
+    // The naming dialog's label shows its whole text; where the template's
+    // width holds it (100 %), the label keeps that width.
+    EXPECT_GE(nLabel, nLabelText);
+    if (nLabelText <= nTemplate) {
+        EXPECT_EQ(nLabel, nTemplate);
+    }
 }
 
 TEST_F(AtThisScale, WithoutThePerWindowCallTheScaleIsTheScreens)
