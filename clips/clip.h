@@ -27,8 +27,9 @@ public:
 
     // Fills this fresh clip from the clipboard. False when the clipboard could
     // not be opened or held nothing storable, and when it was closed under
-    // the capture (by a nested call of ours): a clip is whole or not at all. A clipboard that another program
-    // holds open is tried nOpenTries times in all, a few milliseconds apart.
+    // the capture: a clip is whole or not at all. A clipboard that another
+    // program holds open is tried nOpenTries times in all, a few
+    // milliseconds apart.
     // pdwSequence receives the clipboard's sequence number as it was read.
     bool CaptureFromClipboard(HWND hWndOwner, int nOpenTries = 1, DWORD* pdwSequence = nullptr);
     // Puts every stored format back on the clipboard. The clip is unchanged.

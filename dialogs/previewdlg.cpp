@@ -58,38 +58,32 @@ BOOL CPreviewDlg::OnInitDialog()
     SetIcon(m_hIcon, FALSE);
 
     switch (m_nFormat) {
-    case CF_TEXT: {
+    case CF_TEXT:
         SetWindowText(Texts::kPreviewText);
-        m_edit.ShowWindow(SW_SHOW);
         // Another program wrote the block: it ends at its first NUL or at
         // the end of the record, whichever comes first.
-        const std::string_view text = EditableText(TextBlockText(m_pData, m_dwSize));
-        m_text = CString(text.data(), static_cast<int>(text.size()));
-        ShowText();
+        ShowText(TextBlockText(m_pData, m_dwSize));
         break;
-    }
     case CF_DIB:
         SetWindowText(Texts::kPreviewBitmap);
         break;
-    case CF_HDROP: {
+    case CF_HDROP:
         SetWindowText(Texts::kPreviewFiles);
-        m_edit.ShowWindow(SW_SHOW);
         // Read here rather than by the shell: the record is private memory,
         // not a drop handle, and its names are bounded by its size only.
-        const std::string files = DropFilesText(ReadDropFiles(m_pData, m_dwSize));
-        const std::string_view text = EditableText(files);
-        m_text = CString(text.data(), static_cast<int>(text.size()));
-        ShowText();
+        ShowText(DropFilesText(ReadDropFiles(m_pData, m_dwSize)));
         break;
-    }
     default:
         break;
     }
     return TRUE;
 }
 
-void CPreviewDlg::ShowText()
+void CPreviewDlg::ShowText(std::string_view text)
 {
+    m_edit.ShowWindow(SW_SHOW);
+    text = EditableText(text);
+    m_text = CString(text.data(), static_cast<int>(text.size()));
     UpdateData(FALSE);
     // The caret goes to the end now, whatever the control did with the
     // text; the focus may select everything later, and the paint undoes it.

@@ -2,6 +2,8 @@
 // bitmap. It reads the bytes it is given and changes nothing.
 #pragma once
 
+#include <string_view>
+
 #include "fw/afxwin.h"
 
 class CClipFormat;
@@ -34,8 +36,9 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    // Pushes m_text into the control and shows its end with nothing selected.
-    void ShowText();
+    // Shows the edit control with as much of the text as it takes (m_text),
+    // its end in view and nothing selected.
+    void ShowText(std::string_view text);
     // Removes any selection and brings the caret back into view.
     void Deselect();
 

@@ -9,6 +9,16 @@
 namespace {
 // Controls may use GWLP_USERDATA themselves; a property is ours alone.
 const char kWndProp[] = "Trovelle.CWnd";
+
+// The screen's DPI, which the system's own metrics are for.
+UINT ScreenDpi()
+{
+    const HDC hDC = ::GetDC(nullptr);
+    const int nDpi = hDC != nullptr ? ::GetDeviceCaps(hDC, LOGPIXELSX) : 0;
+    if (hDC != nullptr)
+        ::ReleaseDC(nullptr, hDC);
+    return nDpi > 0 ? static_cast<UINT>(nDpi) : 96;
+}
 }  // namespace
 
 CWnd::~CWnd()
@@ -157,23 +167,14 @@ UINT CWnd::GetDpi() const
         if (const UINT nDpi = Sys().GetDpiForWindow(m_hWnd))
             return nDpi;
     }
-    const HDC hDC = ::GetDC(nullptr);
-    const int nDpi = hDC != nullptr ? ::GetDeviceCaps(hDC, LOGPIXELSX) : 0;
-    if (hDC != nullptr)
-        ::ReleaseDC(nullptr, hDC);
-    return nDpi > 0 ? static_cast<UINT>(nDpi) : 96;
+    return ScreenDpi();
 }
 
 int CWnd::GetSystemMetricsForDpi(int nIndex, UINT nDpi)
 {
     if (Sys().GetSystemMetricsForDpi != nullptr)
         return Sys().GetSystemMetricsForDpi(nIndex, nDpi);
-    // The system's metrics are for the screen's own DPI.
-    const HDC hDC = ::GetDC(nullptr);
-    const int nScreenDpi = hDC != nullptr ? ::GetDeviceCaps(hDC, LOGPIXELSX) : 96;
-    if (hDC != nullptr)
-        ::ReleaseDC(nullptr, hDC);
-    return ::MulDiv(::GetSystemMetrics(nIndex), static_cast<int>(nDpi), nScreenDpi > 0 ? nScreenDpi : 96);
+    return ::MulDiv(::GetSystemMetrics(nIndex), static_cast<int>(nDpi), static_cast<int>(ScreenDpi()));
 }
 
 BOOL CWnd::UpdateData(BOOL bSaveAndValidate)

@@ -151,14 +151,9 @@ LRESULT CKeeperDlg::OnDpiChanged(WPARAM wParam, LPARAM lParam)
     }
     MakeImageList();
 
-    const HINSTANCE hInst = AfxGetResourceHandle();
-    auto loadIcon = [&](UINT nID, int nMetric) {
-        const int cx = GetSystemMetricsForDpi(nMetric, m_nDpi);
-        return static_cast<HICON>(::LoadImageA(hInst, MAKEINTRESOURCEA(nID), IMAGE_ICON, cx, cx, 0));
-    };
     const HICON hOldIcon = m_hIcon, hOldSmall = m_hSmallIcon;
-    m_hIcon = loadIcon(IDR_MAINFRAME, SM_CXICON);
-    m_hSmallIcon = loadIcon(IDI_SMALL, SM_CXSMICON);
+    m_hIcon = LoadIconForDpi(IDR_MAINFRAME, SM_CXICON, 0);
+    m_hSmallIcon = LoadIconForDpi(IDI_SMALL, SM_CXSMICON, 0);
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hSmallIcon, FALSE);
     for (HICON hOld : {hOldIcon, hOldSmall})
@@ -172,6 +167,13 @@ LRESULT CKeeperDlg::OnDpiChanged(WPARAM wParam, LPARAM lParam)
     SetStatusParts();
     RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     return 0;
+}
+
+HICON CKeeperDlg::LoadIconForDpi(UINT nID, int nMetric, UINT fuLoad) const
+{
+    const int cx = GetSystemMetricsForDpi(nMetric, m_nDpi);
+    return static_cast<HICON>(
+        ::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(nID), IMAGE_ICON, cx, cx, fuLoad));
 }
 
 void CKeeperDlg::StatusPartEdges(int nClientWidth, int edges[3], UINT nDpi)

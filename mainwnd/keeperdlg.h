@@ -113,6 +113,9 @@ private:
     // The kind icons at the window's DPI, as the list's image list: image k
     // is the icon of kind k. Replaces (and deletes) the one before.
     void MakeImageList();
+    // Icon nID at the size of a square system metric (SM_CXICON,
+    // SM_CXSMICON) for the window's DPI.
+    HICON LoadIconForDpi(UINT nID, int nMetric, UINT fuLoad) const;
     // The notification area's icon at the window's DPI.
     HICON TrayIcon() const;
     void SetStatusParts();
@@ -130,6 +133,9 @@ private:
     // The same copy announced a second time at once, as the X11 bridge of a
     // Linux desktop does when a Linux program takes the clipboard back.
     bool IsRepeatOfLastCapture(const CClip& clip, HWND hOwner) const;
+    // Handles a change notice now, or posts it for later while one of our
+    // clipboard operations or another notice is under way.
+    void HandleOrDeferChange();
     // What a change notice does here, forwarding aside.
     void OnClipboardChange();
     // The clip node an item stands for; null for an item that holds none.

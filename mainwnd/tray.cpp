@@ -25,9 +25,7 @@ HICON CKeeperDlg::TrayIcon() const
 {
     // Icon 147 at the size the shell shows it, for the window's scale;
     // shared, so that adding it again costs nothing.
-    const int cx = GetSystemMetricsForDpi(SM_CXSMICON, m_nDpi);
-    return static_cast<HICON>(
-        ::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_SMALL), IMAGE_ICON, cx, cx, LR_SHARED));
+    return LoadIconForDpi(IDI_SMALL, SM_CXSMICON, LR_SHARED);
 }
 
 void CKeeperDlg::AddTrayIcon()

@@ -10,6 +10,21 @@
 
 void CKeeperDlg::OnDrawClipboard()
 {
+    HandleOrDeferChange();
+    // Every change notice goes on down the chain, at once.
+    if (m_hNextViewer != nullptr)
+        ::SendMessageA(m_hNextViewer, WM_DRAWCLIPBOARD, 0, 0);
+}
+
+LRESULT CKeeperDlg::OnDrawClipboardLater(WPARAM, LPARAM)
+{
+    m_bDrawPending = false;
+    HandleOrDeferChange();
+    return 0;
+}
+
+void CKeeperDlg::HandleOrDeferChange()
+{
     if (IsClipboardOpenHere() || m_bInClipboardChange) {
         // Sent from inside one of our own clipboard operations: by a source
         // that renders a format for us, or a viewer ahead of us passing a
@@ -23,20 +38,6 @@ void CKeeperDlg::OnDrawClipboard()
     } else {
         OnClipboardChange();
     }
-
-    // Every change notice goes on down the chain, at once.
-    if (m_hNextViewer != nullptr)
-        ::SendMessageA(m_hNextViewer, WM_DRAWCLIPBOARD, 0, 0);
-}
-
-LRESULT CKeeperDlg::OnDrawClipboardLater(WPARAM, LPARAM)
-{
-    m_bDrawPending = false;
-    if (IsClipboardOpenHere() || m_bInClipboardChange)
-        m_bDrawPending = PostMessage(WM_DRAWCLIPBOARDLATER, 0, 0) != FALSE;
-    else
-        OnClipboardChange();
-    return 0;
 }
 
 void CKeeperDlg::OnClipboardChange()
