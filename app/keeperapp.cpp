@@ -20,6 +20,7 @@ BOOL CKeeperApp::InitInstance()
     Enable3dControls();
 
     m_dwTotalBytes = 0;
+    m_bSettingsSaved = false;
     if (!LoadSettings()) {
         // All together or not at all.
         m_bAutoName = m_bAutoPaste = m_bTaskIcon = m_bHideWhenMinimized = 0;
@@ -32,7 +33,7 @@ BOOL CKeeperApp::InitInstance()
 
         // The window has gone: the clips go too, then the options are kept.
         DeleteAllClips();
-        SaveSettings();
+        SaveSettingsOnce();
         m_pMainWnd = nullptr;
     }
     // No message loop of our own: the program ends here.

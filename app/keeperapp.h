@@ -20,6 +20,9 @@ public:
     bool LoadSettings();
     // Writes the four options: true when all four were written.
     bool SaveSettings();
+    // The write of the end of a run, done once: at the session's end, or
+    // after the main window has closed when the session did not end first.
+    bool SaveSettingsOnce();
 
     // Deletes every clip of the list (the nodes stay until the list goes).
     void DeleteAllClips();
@@ -33,6 +36,8 @@ public:
     BOOL m_bAutoPaste = 0;
     BOOL m_bTaskIcon = 0;
     BOOL m_bHideWhenMinimized = 0;
+    // This run's options have been written.
+    bool m_bSettingsSaved = false;
 
     DECLARE_MESSAGE_MAP()
 };

@@ -1,6 +1,7 @@
 // The four options persist as REG_DWORD values under
 // HKEY_CURRENT_USER\Software\Bramwick Software\Trovelle\1.0. They are read all
-// together or not at all, and written once, at exit.
+// together or not at all, and written once, at exit or at the session's end
+// when that comes first.
 #include "app/keeperapp.h"
 #include "base/sysapi.h"
 #include "res/texts.h"
@@ -103,4 +104,12 @@ bool CKeeperApp::SaveSettings()
             return false;
     }
     return true;
+}
+
+bool CKeeperApp::SaveSettingsOnce()
+{
+    if (m_bSettingsSaved)
+        return true;
+    m_bSettingsSaved = true;
+    return SaveSettings();
 }

@@ -19,6 +19,8 @@ SysApi& Sys()
         ::OpenClipboard,      ::CloseClipboard,   ::EmptyClipboard,
         ::EnumClipboardFormats, ::GetClipboardData, ::SetClipboardData,
         ::GetClipboardFormatNameA, ::GetOpenClipboardWindow, ::IsClipboardFormatAvailable,
+        User32Function<BOOL(WINAPI*)(HWND)>("AddClipboardFormatListener"),
+        User32Function<BOOL(WINAPI*)(HWND)>("RemoveClipboardFormatListener"),
         ::GlobalAlloc,        ::GlobalFree,       ::GlobalLock,
         ::GlobalUnlock,       ::GlobalSize,       ::VirtualAlloc,
         ::VirtualFree,        ::HeapAlloc,

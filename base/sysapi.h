@@ -19,6 +19,10 @@ struct SysApi {
     int(WINAPI* GetClipboardFormatNameA)(UINT, LPSTR, int);
     HWND(WINAPI* GetOpenClipboardWindow)();
     BOOL(WINAPI* IsClipboardFormatAvailable)(UINT);
+    // Clipboard format listeners. Resolved at run time: null on systems
+    // without them.
+    BOOL(WINAPI* AddClipboardFormatListener)(HWND);
+    BOOL(WINAPI* RemoveClipboardFormatListener)(HWND);
 
     // Memory
     HGLOBAL(WINAPI* GlobalAlloc)(UINT, SIZE_T);

@@ -212,10 +212,38 @@ bool CClip::CaptureFormat(UINT nFormat)
     return true;
 }
 
-bool CClip::CaptureFromClipboard(HWND hWndOwner, int nOpenTries, DWORD* pdwSequence)
+bool IsClipboardMarkedPrivate()
+{
+    static const UINT cfExclude = ::RegisterClipboardFormatA("ExcludeClipboardContentFromMonitorProcessing");
+    static const UINT cfIgnore = ::RegisterClipboardFormatA("Clipboard Viewer Ignore");
+    static const UINT cfHistory = ::RegisterClipboardFormatA("CanIncludeInClipboardHistory");
+    if (Sys().IsClipboardFormatAvailable(cfExclude) || Sys().IsClipboardFormatAvailable(cfIgnore))
+        return true;
+    if (!Sys().IsClipboardFormatAvailable(cfHistory))
+        return false;
+    // Only a DWORD 0 keeps it out of the history. A mark announced but not
+    // readable as a DWORD may be that 0: the copy is left alone.
+    const HANDLE hData = Sys().GetClipboardData(cfHistory);
+    if (hData == nullptr || Sys().GlobalSize(hData) < sizeof(DWORD))
+        return true;
+    const void* pData = Sys().GlobalLock(hData);
+    if (pData == nullptr)
+        return true;
+    DWORD dwValue = 0;
+    std::memcpy(&dwValue, pData, sizeof dwValue);
+    Sys().GlobalUnlock(hData);
+    return dwValue == 0;
+}
+
+bool CClip::CaptureFromClipboard(HWND hWndOwner, int nOpenTries, DWORD* pdwSequence, bool bRefusePrivate)
 {
     ClipboardOpen clipboard(hWndOwner, nOpenTries);
     if (!clipboard)
+        return false;
+    const DWORD dwAtOpen = ::GetClipboardSequenceNumber();
+    // Checked before anything is read: a private copy is not even asked to
+    // render.
+    if (bRefusePrivate && IsClipboardMarkedPrivate())
         return false;
     UINT f = NextStorableFormat(0);
     if (f == 0)
@@ -231,8 +259,13 @@ bool CClip::CaptureFromClipboard(HWND hWndOwner, int nOpenTries, DWORD* pdwSeque
     }
     // Read while the clipboard is still open: no other program can change it
     // in between, and formats rendered on request are counted in.
+    const DWORD dwAtEnd = ::GetClipboardSequenceNumber();
+    // A source that renders on request may add a mark as it does; rendering
+    // leaves the sequence number as it was, any other change moves it.
+    if (bRefusePrivate && (dwAtEnd != dwAtOpen || IsClipboardMarkedPrivate()))
+        return false;
     if (pdwSequence != nullptr)
-        *pdwSequence = ::GetClipboardSequenceNumber();
+        *pdwSequence = dwAtEnd;
     return true;
 }
 

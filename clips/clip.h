@@ -31,7 +31,13 @@ public:
     // program holds open is tried nOpenTries times in all, a few
     // milliseconds apart.
     // pdwSequence receives the clipboard's sequence number as it was read.
-    bool CaptureFromClipboard(HWND hWndOwner, int nOpenTries = 1, DWORD* pdwSequence = nullptr);
+    // With bRefusePrivate, a clipboard marked as private (see
+    // IsClipboardMarkedPrivate) gives no clip: the marks are read under the
+    // capture's own open, before and after the formats, and the clipboard
+    // must keep one sequence number throughout, so that what was checked is
+    // what is kept.
+    bool CaptureFromClipboard(HWND hWndOwner, int nOpenTries = 1, DWORD* pdwSequence = nullptr,
+                              bool bRefusePrivate = false);
     // Puts every stored format back on the clipboard. The clip is unchanged.
     bool RestoreToClipboard(HWND hWndOwner) const;
     // True when every record of this clip equals a record of the other, with
@@ -63,6 +69,13 @@ private:
 // come from inside it (a source rendering a format, a viewer passing a notice
 // on late).
 bool IsClipboardOpenHere();
+
+// The clipboard's source asks keepers to leave it alone (a password, say):
+// "ExcludeClipboardContentFromMonitorProcessing" or "Clipboard Viewer
+// Ignore" by their presence, "CanIncludeInClipboardHistory" by a DWORD 0.
+// Read with the clipboard open; a history mark that cannot be read as a
+// DWORD counts as a 0.
+bool IsClipboardMarkedPrivate();
 
 // The registered name of a format as classification reads it: at most 149
 // characters, empty for a format without one.

@@ -38,6 +38,11 @@ public:
     {
         return static_cast<int>(SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(nItem), MAKELPARAM(nFlags, 0)));
     }
+    UINT GetSelectedCount() const { return static_cast<UINT>(SendMessage(LVM_GETSELECTEDCOUNT)); }
+    UINT GetItemState(int nItem, UINT nMask) const
+    {
+        return static_cast<UINT>(SendMessage(LVM_GETITEMSTATE, static_cast<WPARAM>(nItem), static_cast<LPARAM>(nMask)));
+    }
     DWORD_PTR GetItemData(int nItem) const;
     // The whole text, however long.
     CString GetItemText(int nItem, int nSubItem) const;

@@ -88,6 +88,16 @@ protected:                                                                      
 #define ON_WM_CHANGECBCHAIN() \
     AFX_ON_VOID(WM_CHANGECBCHAIN, OnChangeCbChain(reinterpret_cast<HWND>(wParam), reinterpret_cast<HWND>(lParam)))
 #define ON_WM_DESTROYCLIPBOARD() AFX_ON_VOID(WM_DESTROYCLIPBOARD, OnDestroyClipboard())
+// A clipboard format listener's notice (no parameters).
+#define ON_WM_CLIPBOARDUPDATE() AFX_ON_VOID(WM_CLIPBOARDUPDATE, OnClipboardUpdate())
+#define ON_WM_TIMER() AFX_ON_VOID(WM_TIMER, OnTimer(static_cast<UINT_PTR>(wParam)))
+// TRUE lets the session end.
+#define ON_WM_QUERYENDSESSION()                                    \
+    if (message == WM_QUERYENDSESSION) {                           \
+        *pResult = OnQueryEndSession();                            \
+        return TRUE;                                               \
+    }
+#define ON_WM_ENDSESSION() AFX_ON_VOID(WM_ENDSESSION, OnEndSession(wParam != FALSE))
 // Client coordinates are signed: a point left of or above the client area is negative.
 #define ON_WM_RBUTTONDBLCLK()                                                     \
     AFX_ON_VOID(WM_RBUTTONDBLCLK,                                                 \

@@ -64,6 +64,11 @@ public:
     HICON SetIcon(HICON hIcon, BOOL bBigIcon);
 
     BOOL SetForegroundWindow() { return ::SetForegroundWindow(m_hWnd); }
+    UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse, TIMERPROC lpfnTimer)
+    {
+        return ::SetTimer(m_hWnd, nIDEvent, nElapse, lpfnTimer);
+    }
+    BOOL KillTimer(UINT_PTR nIDEvent) { return ::KillTimer(m_hWnd, nIDEvent); }
 
     // The whole text of any window, however long.
     static CString GetWindowTextOf(HWND hWnd);
@@ -120,6 +125,10 @@ protected:
     void OnDrawClipboard() { Default(); }
     void OnChangeCbChain(HWND, HWND) { Default(); }
     void OnDestroyClipboard() { Default(); }
+    void OnClipboardUpdate() { Default(); }
+    void OnTimer(UINT_PTR) { Default(); }
+    BOOL OnQueryEndSession() { return static_cast<BOOL>(Default()); }
+    void OnEndSession(bool) { Default(); }
     void OnRButtonDblClk(UINT, CPoint) { Default(); }
 
 private:

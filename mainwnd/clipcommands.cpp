@@ -32,7 +32,9 @@ void CKeeperDlg::StoreClipboard(bool bAutomatic, bool bAutoName)
     const HWND hOwner = ::GetClipboardOwner();
     DWORD dwSequence = 0;
     CClip* pClip = new CClip;
-    if (!pClip->CaptureFromClipboard(m_hWnd, bAutomatic ? kAutomaticOpenTries : 1, &dwSequence)) {
+    // An automatic capture leaves a private copy alone; the user's own
+    // Coller takes what the user asks for.
+    if (!pClip->CaptureFromClipboard(m_hWnd, bAutomatic ? kAutomaticOpenTries : 1, &dwSequence, bAutomatic)) {
         delete pClip;
         if (bAutomatic)
             m_pLastCapture = nullptr;
@@ -112,6 +114,26 @@ void CKeeperDlg::StoreClipboard(bool bAutomatic, bool bAutoName)
     RedrawStatusBar();
 }
 
+int CKeeperDlg::FirstSelectedItem() const
+{
+    // Asking the list from the start walks every item before the selected
+    // one; the hint is checked instead, and the walk is left for the rare
+    // selections it does not answer.
+    if (m_nSelectedHint >= 0 && m_wndClipList.GetSelectedCount() == 1 &&
+        (m_wndClipList.GetItemState(m_nSelectedHint, LVIS_SELECTED) & LVIS_SELECTED) != 0)
+        return m_nSelectedHint;
+    return m_wndClipList.GetNextItem(-1, LVNI_SELECTED);
+}
+
+void CKeeperDlg::OnItemChangedClipList(NMHDR* pNMHDR, LRESULT* pResult)
+{
+    const auto* pInfo = reinterpret_cast<const NMLISTVIEW*>(pNMHDR);
+    if ((pInfo->uChanged & LVIF_STATE) != 0 && (pInfo->uNewState & LVIS_SELECTED) != 0 &&
+        (pInfo->uOldState & LVIS_SELECTED) == 0)
+        m_nSelectedHint = pInfo->iItem;  // -1 when every item changed: no hint
+    *pResult = 0;
+}
+
 CClipList::Node* CKeeperDlg::NodeOfItem(int nItem) const
 {
     auto* pNode = reinterpret_cast<CClipList::Node*>(m_wndClipList.GetItemData(nItem));
@@ -149,7 +171,7 @@ void CKeeperDlg::RemoveItem(int nItem, CClipList::Node* pNode)
 
 void CKeeperDlg::OnEditionCopier()
 {
-    const int nItem = m_wndClipList.GetNextItem(-1, LVNI_SELECTED);
+    const int nItem = FirstSelectedItem();
     CClipList::Node* pNode = nItem != -1 ? NodeOfItem(nItem) : nullptr;
     if (pNode == nullptr)
         return;
@@ -160,7 +182,7 @@ void CKeeperDlg::OnEditionCopier()
 void CKeeperDlg::OnEditionCouper()
 {
     // The first selected clip only, also when several are selected.
-    const int nItem = m_wndClipList.GetNextItem(-1, LVNI_SELECTED);
+    const int nItem = FirstSelectedItem();
     CClipList::Node* pNode = nItem != -1 ? NodeOfItem(nItem) : nullptr;
     if (pNode == nullptr || !RestoreItem(nItem, pNode))
         return;  // a failed restore keeps the clip
@@ -173,10 +195,11 @@ void CKeeperDlg::OnEditionCouper()
 
 void CKeeperDlg::OnEditionSupprimer()
 {
-    int nItem = m_wndClipList.GetNextItem(-1, LVNI_SELECTED);
+    int nItem = FirstSelectedItem();
     if (nItem == -1)
         return;
-    while (nItem != -1) {
+    // Counted, so that no search runs past the last selected item.
+    for (UINT nLeft = m_wndClipList.GetSelectedCount(); nItem != -1 && nLeft > 0; --nLeft) {
         if (CClipList::Node* pNode = NodeOfItem(nItem))
             RemoveItem(nItem, pNode);
         else
@@ -184,7 +207,8 @@ void CKeeperDlg::OnEditionSupprimer()
         // Lowest index first, as asking from the start would give: the next
         // selected item now sits at nItem or later, so the search goes on
         // from there and the whole deletion stays linear.
-        nItem = m_wndClipList.GetNextItem(nItem - 1, LVNI_SELECTED);
+        if (nLeft > 1)
+            nItem = m_wndClipList.GetNextItem(nItem - 1, LVNI_SELECTED);
     }
     SetStatusText(1, "");
     SetStatusText(2, FormatTotalText(theKeeperApp.m_dwTotalBytes));
@@ -193,7 +217,7 @@ void CKeeperDlg::OnEditionSupprimer()
 
 void CKeeperDlg::OnEditionRenommer()
 {
-    const int nItem = m_wndClipList.GetNextItem(-1, LVNI_SELECTED);
+    const int nItem = FirstSelectedItem();
     if (nItem != -1)
         m_wndClipList.EditLabel(nItem);
 }
@@ -201,7 +225,7 @@ void CKeeperDlg::OnEditionRenommer()
 void CKeeperDlg::OnClickClipList(NMHDR*, LRESULT* pResult)
 {
     *pResult = 0;
-    int nItem = m_wndClipList.GetNextItem(-1, LVNI_SELECTED);
+    int nItem = FirstSelectedItem();
     if (nItem == -1) {
         SetStatusText(1, "");
         RedrawStatusBar();
@@ -209,9 +233,11 @@ void CKeeperDlg::OnClickClipList(NMHDR*, LRESULT* pResult)
     }
     // 64-bit: a selection above 2 GiB must not turn negative.
     unsigned long long nBytes = 0;
-    for (; nItem != -1; nItem = m_wndClipList.GetNextItem(nItem, LVNI_SELECTED))
+    for (UINT nLeft = m_wndClipList.GetSelectedCount(); nItem != -1 && nLeft > 0; --nLeft) {
         if (const CClipList::Node* pNode = NodeOfItem(nItem))
             nBytes += pNode->pClip->m_dwTotalSize;
+        nItem = nLeft > 1 ? m_wndClipList.GetNextItem(nItem, LVNI_SELECTED) : -1;
+    }
     SetStatusText(1, FormatSelectionText(nBytes));
     RedrawStatusBar();
 }
@@ -219,7 +245,7 @@ void CKeeperDlg::OnClickClipList(NMHDR*, LRESULT* pResult)
 void CKeeperDlg::OnDblClkClipList(NMHDR*, LRESULT* pResult)
 {
     // A double click on the background has cleared the selection.
-    if (m_wndClipList.GetNextItem(-1, LVNI_SELECTED) == -1)
+    if (!HasSelection())
         OnEditionColler();
     else
         OnEditionCopier();
@@ -252,7 +278,7 @@ void CKeeperDlg::OnEndLabelEditClipList(NMHDR* pNMHDR, LRESULT* pResult)
 void CKeeperDlg::OnRClickClipList(NMHDR*, LRESULT* pResult)
 {
     *pResult = 0;
-    const int nItem = m_wndClipList.GetNextItem(-1, LVNI_SELECTED);
+    const int nItem = FirstSelectedItem();
     const CClipList::Node* pNode = nItem != -1 ? NodeOfItem(nItem) : nullptr;
     if (pNode == nullptr)
         return;

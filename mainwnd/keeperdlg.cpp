@@ -30,7 +30,10 @@ CKeeperDlg::CKeeperDlg(CWnd* pParent)
     : CDialog(IDD_TROVELLE_DIALOG, pParent), m_hAccel(nullptr), m_pImageList(nullptr), m_hNextViewer(nullptr),
       m_nClipCount(0), m_bEditingLabel(false), m_bSkipNextCapture(false), m_bRestoring(false), m_nid{},
       m_dwOwnWriteSequence(0), m_dwSeenSequence(0), m_pLastCapture(nullptr), m_hLastCaptureOwner(nullptr),
-      m_dwLastCaptureTick(0), m_bLastCaptureAutomatic(false), m_bDrawPending(false), m_bInClipboardChange(false), m_nDpi(96)
+      m_dwLastCaptureTick(0), m_bLastCaptureAutomatic(false), m_bDrawPending(false), m_bInClipboardChange(false),
+      m_dwNoticedSequence(0), m_bNoticed(false), m_bInChain(false), m_bListening(false), m_dwDrawSequence(0),
+      m_bAwaitingDraw(false), m_bForwardingDraw(false), m_bForwardingChainChange(false), m_bLeftShell(false),
+      m_nSelectedHint(-1), m_nDpi(96)
 {
     HINSTANCE hInst = AfxGetResourceHandle();
     m_hIcon = static_cast<HICON>(::LoadImageA(hInst, MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
@@ -55,6 +58,10 @@ BEGIN_MESSAGE_MAP(CKeeperDlg, CDialog)
     ON_WM_INITMENU()
     ON_WM_SIZE()
     ON_WM_DRAWCLIPBOARD()
+    ON_WM_CLIPBOARDUPDATE()
+    ON_WM_TIMER()
+    ON_WM_QUERYENDSESSION()
+    ON_WM_ENDSESSION()
     ON_MESSAGE(WM_DRAWCLIPBOARDLATER, OnDrawClipboardLater)
     ON_MESSAGE(WM_DPICHANGED, OnDpiChanged)
     ON_WM_CHANGECBCHAIN()
@@ -70,6 +77,7 @@ BEGIN_MESSAGE_MAP(CKeeperDlg, CDialog)
     ON_NOTIFY(NM_DBLCLK, IDC_CLIPLIST, OnDblClkClipList)
     ON_NOTIFY(LVN_BEGINLABELEDITA, IDC_CLIPLIST, OnBeginLabelEditClipList)
     ON_NOTIFY(LVN_ENDLABELEDITA, IDC_CLIPLIST, OnEndLabelEditClipList)
+    ON_NOTIFY(LVN_ITEMCHANGED, IDC_CLIPLIST, OnItemChangedClipList)
     ON_COMMAND(ID_FICHIER_QUITTER, OnFichierQuitter)
     ON_COMMAND(IDM_ABOUTBOX, OnAideAPropos)
     ON_COMMAND(ID_AIDE_AIDE, OnAideAide)
@@ -110,9 +118,7 @@ BOOL CKeeperDlg::OnInitDialog()
     m_wndStatusBar.GetClientRect(&rcStatus);
     LayOut(rcStatus.Height());
 
-    // The first change notice arrives from inside this call, before the
-    // result is stored.
-    m_hNextViewer = ::SetClipboardViewer(m_hWnd);
+    JoinViewerChain();
     if (theKeeperApp.m_bTaskIcon != 0)
         AddTrayIcon();
 
@@ -235,8 +241,7 @@ HCURSOR CKeeperDlg::OnQueryDragIcon() { return reinterpret_cast<HCURSOR>(m_hIcon
 
 void CKeeperDlg::OnInitMenu(CMenuHandle* pMenu)
 {
-    const bool bSelection = m_wndClipList.GetNextItem(-1, LVNI_SELECTED) != -1;
-    const UINT nSelection = MF_BYCOMMAND | (bSelection ? MF_ENABLED : MF_GRAYED);
+    const UINT nSelection = MF_BYCOMMAND | (HasSelection() ? MF_ENABLED : MF_GRAYED);
     for (UINT id : {ID_EDITION_COPIER, ID_EDITION_COUPER, ID_EDITION_SUPPRIMER, ID_EDITION_RENOMMER})
         pMenu->EnableMenuItem(id, nSelection);
 
@@ -282,10 +287,34 @@ BOOL CKeeperDlg::DestroyWindow()
         delete m_pImageList;
         m_pImageList = nullptr;
     }
+    LeaveShell();
+    return CDialog::DestroyWindow();
+}
+
+// The clips live in memory only and go with the session, as at any exit:
+// nothing to ask the user.
+BOOL CKeeperDlg::OnQueryEndSession() { return TRUE; }
+
+void CKeeperDlg::OnEndSession(bool bEnding)
+{
+    // A cancelled end changes nothing. Once the session ends (a logoff, a
+    // shutdown, or the restart manager closing us for an update) the process
+    // may be ended at any moment after this returns, so what outlives it is
+    // done now, as the exit would do it.
+    if (!bEnding)
+        return;
+    theKeeperApp.SaveSettingsOnce();
+    LeaveShell();
+}
+
+void CKeeperDlg::LeaveShell()
+{
+    if (m_bLeftShell)
+        return;
+    m_bLeftShell = true;
     if (theKeeperApp.m_bTaskIcon != 0)
         RemoveTrayIcon();
-    ::ChangeClipboardChain(m_hWnd, m_hNextViewer);
-    return CDialog::DestroyWindow();
+    LeaveViewerChain();
 }
 
 void CKeeperDlg::OnFichierQuitter() { PostMessage(WM_CLOSE, 0, 0); }

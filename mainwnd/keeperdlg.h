@@ -61,6 +61,28 @@ public:
     // notice being handled (m_bInClipboardChange) to be done.
     bool m_bDrawPending;
     bool m_bInClipboardChange;
+    // The clipboard's sequence number as the last notice handled found it
+    // (once one was): a notice that finds it again brings no change.
+    DWORD m_dwNoticedSequence;
+    bool m_bNoticed;
+    // In the viewer chain (from joining until leaving), and a clipboard
+    // format listener as well where the system has them.
+    bool m_bInChain;
+    bool m_bListening;
+    // The sequence number when the chain last brought a notice, and whether
+    // the listener has told of a change that the chain has not brought yet.
+    DWORD m_dwDrawSequence;
+    bool m_bAwaitingDraw;
+    // Passing a notice or a departure on: one that comes back meanwhile
+    // through a looping chain goes no further.
+    bool m_bForwardingDraw;
+    bool m_bForwardingChainChange;
+    // The notification-area icon, the viewer chain and the listener have
+    // been left, at the session's end or at teardown.
+    bool m_bLeftShell;
+    // The item that became selected last: with one item selected, most
+    // likely that one, found without walking the items before it.
+    int m_nSelectedHint;
     // The DPI the window is shown at: every pixel size is given for 96 DPI
     // and scaled by it.
     UINT m_nDpi;
@@ -75,7 +97,11 @@ protected:
     void OnInitMenu(CMenuHandle* pMenu);
     void OnSize(UINT nType, int cx, int cy);
     void OnDrawClipboard();
+    void OnClipboardUpdate();
+    void OnTimer(UINT_PTR nIDEvent);
     LRESULT OnDrawClipboardLater(WPARAM wParam, LPARAM lParam);
+    BOOL OnQueryEndSession();
+    void OnEndSession(bool bEnding);
     LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
     void OnChangeCbChain(HWND hWndRemove, HWND hWndAfter);
     void OnDestroyClipboard();
@@ -90,6 +116,7 @@ protected:
     void OnDblClkClipList(NMHDR* pNMHDR, LRESULT* pResult);
     void OnBeginLabelEditClipList(NMHDR* pNMHDR, LRESULT* pResult);
     void OnEndLabelEditClipList(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnItemChangedClipList(NMHDR* pNMHDR, LRESULT* pResult);
     void OnFichierQuitter();
     void OnAideAPropos();
     void OnAideAide();
@@ -123,8 +150,18 @@ private:
     void SetStatusText(int nPart, const char* pszText);
     void RedrawStatusBar();
     void ShowTrayMenu();
-    // The clipboard's source asks keepers to leave it alone (a secret).
-    static bool IsExcludedFromCapture(HWND hWnd);
+    // The viewer chain: joined with the listener at initialisation, left
+    // with it once; rejoined when the chain is broken ahead of us, so that
+    // the viewers after us are told of changes again.
+    void JoinViewerChain();
+    void LeaveViewerChain();
+    void RejoinViewerChain();
+    // Passes a notice on without waiting for ever on a viewer that hangs.
+    void ForwardToNextViewer(UINT message, WPARAM wParam, LPARAM lParam);
+    // Leaves what outlives the window: the notification-area icon, the
+    // viewer chain and the listener. Once, whichever comes first of the
+    // session's end and teardown.
+    void LeaveShell();
     // Captures the clipboard and stores it as a new clip. An automatic capture
     // waits a little for a clipboard another program holds open, and leaves
     // out what only remains of the last capture once its source has gone.
@@ -138,6 +175,10 @@ private:
     void HandleOrDeferChange();
     // What a change notice does here, forwarding aside.
     void OnClipboardChange();
+    // The selected item with the lowest index, or -1. The same whatever the
+    // item's place when it is the only one selected.
+    int FirstSelectedItem() const;
+    bool HasSelection() const { return m_wndClipList.GetSelectedCount() != 0; }
     // The clip node an item stands for; null for an item that holds none.
     CClipList::Node* NodeOfItem(int nItem) const;
     // Puts the item's clip on the clipboard and names it in part 0.

@@ -63,7 +63,7 @@ LRESULT CKeeperDlg::OnTrayNotify(WPARAM, LPARAM lParam)
 
 LRESULT CKeeperDlg::OnTaskbarCreated(WPARAM, LPARAM)
 {
-    if (theKeeperApp.m_bTaskIcon != 0)
+    if (theKeeperApp.m_bTaskIcon != 0 && !m_bLeftShell)
         AddTrayIcon();
     return 0;
 }

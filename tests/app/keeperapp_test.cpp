@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "app/keeperapp.h"
+#include "base/sysapi.h"
 #include "clips/clip.h"
 #include "res/resource.h"
 #include "tests/support/clipboard_fixture.h"
@@ -122,6 +123,46 @@ TEST_F(Lifecycle, OptionsChangedDuringARunReachTheRegistryOnlyAtExit)
     });
     EXPECT_TRUE(Run(again));
     EXPECT_EQ(loaded, (Options{1, 0, 1, 1}));
+}
+
+int g_nIconsRemoved = 0;
+BOOL WINAPI CountIconRemovals(DWORD dwMessage, PNOTIFYICONDATAA pnid)
+{
+    g_nIconsRemoved += dwMessage == NIM_DELETE ? 1 : 0;
+    return ::Shell_NotifyIconA(dwMessage, pnid);
+}
+
+TEST_F(Lifecycle, TheSessionsEndKeepsTheOptionsAtOnceAndACancelledEndChangesNothing)
+{
+    // A logoff ends the process soon after WM_ENDSESSION: the exit's write
+    // would never come.
+    WriteAll(0, 1, 0, 0);
+    SysOverride<decltype(SysApi::Shell_NotifyIconA)> notify{&SysApi::Shell_NotifyIconA, CountIconRemovals};
+    g_nIconsRemoved = 0;
+    ModalScript script;
+    script
+        .Then([&] {
+            SendMessageA(MainWnd(), WM_COMMAND, ID_OPTIONS_NOMMAGEAUTOMATIQUE, 0);
+            SendMessageA(MainWnd(), WM_COMMAND, ID_OPTIONS_COLLAGEAUTOMATIQUE, 0);
+            EXPECT_EQ(SendMessageA(MainWnd(), WM_QUERYENDSESSION, 0, 0), TRUE);
+            SendMessageA(MainWnd(), WM_ENDSESSION, FALSE, 0);
+            EXPECT_EQ(Stored(), (Options{0, 1, 0, 0}));
+            EXPECT_EQ(g_nIconsRemoved, 0);
+            EXPECT_EQ(GetClipboardViewer(), MainWnd());
+        })
+        .Then([&] {
+            // The restart manager closing the program for an update, as a logoff.
+            SendMessageA(MainWnd(), WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
+            EXPECT_EQ(Stored(), (Options{1, 1, 0, 1}));
+            EXPECT_EQ(g_nIconsRemoved, 1);
+            EXPECT_NE(GetClipboardViewer(), MainWnd());
+            // Should the process go on after all, its exit does none of it again.
+            SendMessageA(MainWnd(), WM_COMMAND, ID_OPTIONS_CACHER, 0);
+            PostMessageA(MainWnd(), WM_CLOSE, 0, 0);
+        });
+    EXPECT_TRUE(Run(script));
+    EXPECT_EQ(Stored(), (Options{1, 1, 0, 1}));
+    EXPECT_EQ(g_nIconsRemoved, 1);
 }
 
 TEST_F(Lifecycle, AValueThatDoesNotLoadTurnsEveryOptionOffAndTheExitRewritesIt)

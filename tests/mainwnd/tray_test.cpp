@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/keeperapp.h"
@@ -404,6 +405,34 @@ TEST_F(Tray, AutomaticCaptureLeavesMarkedClipboardsAloneButCollerTakesThem)
             theKeeperApp.m_bAutoName = 1;
             Command(ID_EDITION_COLLER);
             EXPECT_EQ(ListView_GetItemCount(List()), 2);
+        });
+    EXPECT_TRUE(RunMainWindow(script));
+}
+
+// As the capture opens the clipboard, the copy it was told of is replaced
+// by a marked one, as a password manager would copy right then.
+TestWindow* g_pMarker = nullptr;
+BOOL WINAPI MarkedCopyAsItOpens(HWND hWnd)
+{
+    if (TestWindow* pMarker = std::exchange(g_pMarker, nullptr))
+        pMarker->Offer({{CF_TEXT, TextBytes("secret")}, {ExcludeFormat(), Bytes{0}}});
+    return ::OpenClipboard(hWnd);
+}
+
+TEST_F(Tray, AMarkedCopyMadeAsTheCaptureOpensTheClipboardIsLeftAlone)
+{
+    theKeeperApp.m_bAutoPaste = 1;
+    SysOverride<decltype(SysApi::OpenClipboard)> open{&SysApi::OpenClipboard, MarkedCopyAsItOpens};
+    TestWindow marker{"Coffre"};
+    ModalScript script;
+    script
+        .Then([&] {
+            g_pMarker = &marker;
+            ASSERT_TRUE(source.Offer({{CF_TEXT, TextBytes("public")}}));
+        })
+        .Then([&] {
+            EXPECT_EQ(g_pMarker, nullptr);
+            EXPECT_EQ(ListView_GetItemCount(List()), 0);
         });
     EXPECT_TRUE(RunMainWindow(script));
 }

@@ -57,6 +57,50 @@ TEST_F(ViewerChain, RepairsItsLinkWhenItsNextLeavesAndPassesOtherDeparturesOn)
     EXPECT_TRUE(RunMainWindow(script));
 }
 
+TEST_F(ViewerChain, AChainThatLoopsBackToUsIsNotFollowedRound)
+{
+    ClipboardViewer looping;  // joined before: the main window's next
+    ModalScript script;
+    script.Then([&] {
+        ASSERT_EQ(dlg.m_hNextViewer, looping.hwnd());
+        // Its own next becomes the main window (a careless viewer's link to
+        // a window that had left): whatever the main window passes on comes
+        // back to it. Followed round, it would never end.
+        SendMessageA(looping.hwnd(), WM_CHANGECBCHAIN, 0, reinterpret_cast<LPARAM>(Wnd()));
+        ASSERT_EQ(looping.next(), Wnd());
+        const int nDraws = looping.Draws();
+        ASSERT_TRUE(source.Offer({{CF_TEXT, TextBytes("en rond")}}));
+        EXPECT_EQ(looping.Draws(), nDraws + 1);
+        const HWND hGone = reader.hwnd();
+        SendMessageA(Wnd(), WM_CHANGECBCHAIN, reinterpret_cast<WPARAM>(hGone), 0);
+        EXPECT_EQ(looping.Departures(), (std::vector<std::pair<HWND, HWND>>{{hGone, nullptr}}));
+        // A departure that would make the main window its own successor.
+        SendMessageA(Wnd(), WM_CHANGECBCHAIN, reinterpret_cast<WPARAM>(looping.hwnd()), reinterpret_cast<LPARAM>(Wnd()));
+        EXPECT_EQ(dlg.m_hNextViewer, looping.hwnd());
+        SendMessageA(looping.hwnd(), WM_CHANGECBCHAIN, reinterpret_cast<WPARAM>(Wnd()), 0);
+    });
+    EXPECT_TRUE(RunMainWindow(script));
+}
+
+TEST_F(ViewerChain, ANextViewerThatHangsHoldsUpNeitherCaptureNorClosing)
+{
+    theKeeperApp.m_bAutoPaste = 1;
+    ClipboardViewer hung(ClipboardViewer::Thread::OwnThread);  // the main window's next
+    ModalScript script;
+    script
+        .Then([&] {
+            ASSERT_EQ(dlg.m_hNextViewer, hung.hwnd());
+            hung.Hang();
+            // Each notice waits for it a few seconds at most, then goes on.
+            ASSERT_TRUE(source.Offer({{CF_TEXT, TextBytes("avant")}}));
+            ASSERT_TRUE(source.Offer({{CF_TEXT, TextBytes("pendant")}}));
+            EXPECT_EQ(Clips(), 2);
+        })
+        .Then([&] { PostMessageA(Wnd(), WM_CLOSE, 0, 0); });
+    EXPECT_TRUE(RunMainWindow(script, Closing::ByTheScript));
+    EXPECT_EQ(result, IDCANCEL);
+}
+
 TEST_F(ViewerChain, AViewerJoiningAheadPassesNoticesThroughAndANoticeWithoutAChangeIsNoNewClip)
 {
     theKeeperApp.m_bAutoPaste = 1;
@@ -250,21 +294,22 @@ TEST_F(ViewerChain, TheSameChangeNoticedWhileTheNamingDialogIsOpenIsNoSecondClip
     EXPECT_TRUE(RunMainWindow(script));
 }
 
-// Asking the clipboard a question can let notices sent meanwhile in (Wine's
-// X11 bridge is asked across processes). This one asks the question, and
-// meanwhile another copy is made and announced to the main window.
+// Handling a notice asks other programs questions (the owner's title, the
+// clipboard itself: Wine's X11 bridge is asked across processes), which lets
+// notices sent meanwhile in. Here, as the capture opens the clipboard,
+// another copy is made and announced to the main window.
 TestWindow* g_pRecopier = nullptr;
 HWND g_hNoticed = nullptr;
 DWORD g_dwClock = 1000;
 DWORD WINAPI Clock() { return g_dwClock; }
-BOOL WINAPI CopiesAgainWhileAsked(UINT nFormat)
+BOOL WINAPI CopiesAgainWhileAsked(HWND hWnd)
 {
     if (TestWindow* pSource = std::exchange(g_pRecopier, nullptr)) {
         pSource->Offer({{CF_TEXT, TextBytes("la seconde")}});
         SendMessageA(g_hNoticed, WM_DRAWCLIPBOARD, 0, 0);
         g_dwClock += 1000;  // a busy machine: the question took a while
     }
-    return ::IsClipboardFormatAvailable(nFormat);
+    return ::OpenClipboard(hWnd);
 }
 
 TEST_F(ViewerChain, ANoticeThatComesWhileAnotherIsHandledWaitsItsTurn)
@@ -272,8 +317,7 @@ TEST_F(ViewerChain, ANoticeThatComesWhileAnotherIsHandledWaitsItsTurn)
     // Handled at once, the inner notice would keep the second copy, and the
     // outer one, going on, would keep it a second time.
     theKeeperApp.m_bAutoPaste = 1;
-    SysOverride<decltype(SysApi::IsClipboardFormatAvailable)> ask{&SysApi::IsClipboardFormatAvailable,
-                                                                  CopiesAgainWhileAsked};
+    SysOverride<decltype(SysApi::OpenClipboard)> ask{&SysApi::OpenClipboard, CopiesAgainWhileAsked};
     SysOverride<decltype(SysApi::GetTickCount)> clock{&SysApi::GetTickCount, Clock};
     ModalScript script;
     script

@@ -100,6 +100,7 @@ LRESULT CALLBACK ClipboardViewer::Proc(HWND h, UINT msg, WPARAM wParam, LPARAM l
         return DefWindowProcA(h, msg, wParam, lParam);
     switch (msg) {
     case WM_DRAWCLIPBOARD: {
+        WaitForSingleObject(self->m_hAnswer, INFINITE);
         const int n = self->m_nDraws++;
         // By turns: at once; later only; at once and later again.
         const bool bByTurns = self->m_passing == Passing::AtOnceLateOrTwice;

@@ -19,12 +19,21 @@ public:
     enum class Passing { AtOnce, AtOnceLateOrTwice };
 
     explicit ClipboardViewer(Thread thread = Thread::This, Passing passing = Passing::AtOnce);
-    ~ClipboardViewer() { Leave(); }
+    ~ClipboardViewer()
+    {
+        Answer();
+        Leave();
+        CloseHandle(m_hAnswer);
+    }
     ClipboardViewer(const ClipboardViewer&) = delete;
     ClipboardViewer& operator=(const ClipboardViewer&) = delete;
 
     // Leaves the chain (once) and destroys the window.
     void Leave();
+    // On a thread of its own: stops answering at the next notice, as a
+    // program that hangs, until told to answer again.
+    void Hang() { ResetEvent(m_hAnswer); }
+    void Answer() { SetEvent(m_hAnswer); }
 
     HWND hwnd() const { return m_hWnd; }
     HWND next() const { return m_hNext; }
@@ -56,6 +65,7 @@ private:
     HWND m_hNext = nullptr;
     HANDLE m_hThread = nullptr;
     HANDLE m_hReady = nullptr;
+    HANDLE m_hAnswer = CreateEventA(nullptr, TRUE, TRUE, nullptr);
     std::atomic<int> m_nDraws{0};
     std::atomic<int> m_nPassedOn{0};
     std::atomic<int> m_nPassedLate{0};

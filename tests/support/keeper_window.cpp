@@ -58,6 +58,7 @@ void KeeperWindowTest::SetUp()
     DeleteSettings();
     AllOptionsOff();
     theKeeperApp.m_dwTotalBytes = 0;
+    theKeeperApp.m_bSettingsSaved = false;
     ASSERT_TRUE(EmptyTheClipboard(reader.hwnd()));
 }
 
