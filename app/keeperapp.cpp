@@ -1,5 +1,6 @@
 #include "app/keeperapp.h"
 
+#include "app/keeperlock.h"
 #include "clips/clip.h"
 #include "mainwnd/keeperdlg.h"
 
@@ -16,6 +17,11 @@ END_MESSAGE_MAP()
 
 BOOL CKeeperApp::InitInstance()
 {
+    // Before anything else: a second start only shows the running keeper.
+    CKeeperLock lock;
+    if (!lock.Acquire())
+        return FALSE;
+
     AfxEnableControlContainer();
     Enable3dControls();
 

@@ -29,6 +29,12 @@ public:
     // parent, owners of pop-ups too), or null when the clipboard has no owner.
     static HWND GetOwnerTitleWindow();
 
+    // Asks the window to show itself, from a second start of the program;
+    // the window answers kShownAnswer. Registered: a hidden window gets it
+    // too, and no other program's message is mistaken for it.
+    static UINT ShowKeeperMessage();
+    static constexpr LRESULT kShownAnswer = 0x54524F56;  // "TROV"
+
     // The notification-area icon, named by m_nid.
     void AddTrayIcon();
     void RemoveTrayIcon();
@@ -128,6 +134,7 @@ protected:
     LRESULT OnTaskbarCreated(WPARAM wParam, LPARAM lParam);
     void OnPopupAfficher();
     void OnPopupQuitter();
+    LRESULT OnShowKeeper(WPARAM wParam, LPARAM lParam);
 
     DECLARE_MESSAGE_MAP()
 

@@ -104,3 +104,21 @@ void CKeeperDlg::OnPopupAfficher()
 }
 
 void CKeeperDlg::OnPopupQuitter() { OnFichierQuitter(); }
+
+UINT CKeeperDlg::ShowKeeperMessage()
+{
+    static const UINT nMessage = ::RegisterWindowMessageA("Bramwick Software Trovelle: show the keeper");
+    return nMessage != 0 ? nMessage : ~0u;  // never WM_NULL
+}
+
+LRESULT CKeeperDlg::OnShowKeeper(WPARAM, LPARAM)
+{
+    // As "Afficher Trovelle" brings back a minimised window, and a hidden
+    // one as well: the user who starts the program again wants to see it.
+    if (IsIconic())
+        ShowWindow(SW_RESTORE);
+    else if (!IsWindowVisible())
+        ShowWindow(SW_SHOW);
+    SetForegroundWindow();
+    return kShownAnswer;
+}

@@ -40,6 +40,14 @@ DWORD ReadOption(const char* pszName)
     return s.bPresent && s.type == REG_DWORD && s.size == sizeof(DWORD) ? s.value : ~0u;
 }
 
+// The keeper's main window once it shows, or null.
+HWND MainWindowOf(const ChildProcess& keeper)
+{
+    HWND hMain = nullptr;
+    PumpUntil([&] { return (hMain = FindProcessWindow(keeper.Id(), "#32770")) != nullptr; });
+    return hMain;
+}
+
 std::string SoakText(int i)
 {
     char sz[32];
@@ -58,8 +66,8 @@ TEST(EndToEnd, AThousandChangesAreEachCapturedOnceAndTheMenuQuits)
     ChildProcess keeper("\"" + ProgramPath() + "\"");
     ASSERT_TRUE(keeper.Started()) << ProgramPath() << " error " << GetLastError();
 
-    HWND hMain = nullptr;
-    ASSERT_TRUE(PumpUntil([&] { return (hMain = FindProcessWindow(keeper.Id(), "#32770")) != nullptr; }));
+    const HWND hMain = MainWindowOf(keeper);
+    ASSERT_NE(hMain, nullptr);
     const HWND hList = FindWindowExA(hMain, nullptr, WC_LISTVIEWA, nullptr);
     ASSERT_NE(hList, nullptr);
     auto clips = [&] { return static_cast<int>(SendMessageA(hList, LVM_GETITEMCOUNT, 0, 0)); };
@@ -243,8 +251,8 @@ TEST(EndToEnd, AStormOfChangesFromTwoSourcesGivesOneWholeClipPerChangeItSaw)
 
     ChildProcess keeper("\"" + ProgramPath() + "\"");
     ASSERT_TRUE(keeper.Started());
-    HWND hMain = nullptr;
-    ASSERT_TRUE(PumpUntil([&] { return (hMain = FindProcessWindow(keeper.Id(), "#32770")) != nullptr; }));
+    const HWND hMain = MainWindowOf(keeper);
+    ASSERT_NE(hMain, nullptr);
     const RemoteList list(keeper.Handle(), FindWindowExA(hMain, nullptr, WC_LISTVIEWA, nullptr));
     // This time the viewer ahead of the keeper passes notices on late too.
     ClipboardViewer head(ClipboardViewer::Thread::This, ClipboardViewer::Passing::AtOnceLateOrTwice);
@@ -330,6 +338,96 @@ TEST(EndToEnd, AStormOfChangesFromTwoSourcesGivesOneWholeClipPerChangeItSaw)
     EXPECT_EQ(keeper.ExitCode(), 0u);
     for (const std::string& log : logs)
         DeleteFileA(log.c_str());
+    DeleteSettings();
+}
+
+// A viewer that joined after the keeper is ended by force, still in the
+// chain: the system's notices stop at the window that is gone. The keeper
+// goes on capturing through its listener and joins the chain anew, so that
+// the viewer that joined before it (this program's) hears changes again.
+TEST(EndToEnd, AViewerThatDiesInTheChainStopsNoCaptureAndTheChainIsMended)
+{
+    TestWindow source{"Source"};
+    ASSERT_TRUE(EmptyTheClipboard(source.hwnd()));
+    DeleteSettings();
+    ASSERT_TRUE(WriteDwordSetting("Auto Name", 0) && WriteDwordSetting("Task Icon", 0) &&
+                WriteDwordSetting("Hide", 0) && WriteDwordSetting("Auto Paste", 1));
+    ClipboardViewer before;
+    ChildProcess keeper("\"" + ProgramPath() + "\"");
+    const HWND hMain = MainWindowOf(keeper);
+    ASSERT_NE(hMain, nullptr);
+    const HWND hList = FindWindowExA(hMain, nullptr, WC_LISTVIEWA, nullptr);
+    auto clips = [&] { return static_cast<int>(SendMessageA(hList, LVM_GETITEMCOUNT, 0, 0)); };
+
+    NamedEvent ready;
+    ChildProcess viewer("\"" + WindowsPath(TROVELLE_CLIPSOURCE) + "\" viewer " + ready.name());
+    ASSERT_TRUE(PumpUntil([&] { return ready.IsSet(); }));
+    ASSERT_NE(GetClipboardViewer(), hMain);
+    int nCopies = 0;
+    auto copy = [&] {
+        ++nCopies;
+        ASSERT_TRUE(source.Offer({{CF_TEXT, TextBytes("copie " + std::to_string(nCopies))}}));
+        ASSERT_TRUE(PumpUntil([&] { return clips() >= nCopies; })) << "copy " << nCopies << " not kept";
+    };
+    copy();
+    ASSERT_TRUE(TerminateProcess(viewer.Handle(), 9));
+    ASSERT_TRUE(viewer.WaitForExit(10000));
+
+    for (int i = 0; i < 3; ++i)
+        copy();
+    // Once the chain has stayed silent a while, the keeper heads it again.
+    ASSERT_TRUE(PumpUntil([&] { return GetClipboardViewer() == hMain; }));
+    const int nHeard = before.Draws();
+    copy();
+    EXPECT_TRUE(PumpUntil([&] { return before.Draws() > nHeard; }));
+    const DWORD dwSettle = GetTickCount();
+    PumpUntil([&] { return GetTickCount() - dwSettle > 500; });
+    EXPECT_EQ(clips(), nCopies) << "a copy kept twice, or the rejoining kept as one";
+
+    PostMessageA(hMain, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(keeper.WaitForExit(10000));
+    EXPECT_EQ(before.next(), nullptr);
+    DeleteSettings();
+}
+
+FILETIME SettingsWritten()
+{
+    FILETIME ft{};
+    HKEY hKey = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, SettingsKey().c_str(), 0, KEY_READ, &hKey) == ERROR_SUCCESS) {
+        RegQueryInfoKeyA(hKey, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                         nullptr, &ft);
+        RegCloseKey(hKey);
+    }
+    return ft;
+}
+
+// The start at logon, then a click on the Start menu's shortcut: one keeper.
+TEST(EndToEnd, ASecondStartShowsTheRunningKeeperAndEndsWithoutTouchingAnything)
+{
+    DeleteSettings();
+    ASSERT_TRUE(WriteDwordSetting("Auto Name", 1) && WriteDwordSetting("Task Icon", 1) &&
+                WriteDwordSetting("Hide", 1) && WriteDwordSetting("Auto Paste", 0));
+    ChildProcess keeper("\"" + ProgramPath() + "\"");
+    const HWND hMain = MainWindowOf(keeper);
+    ASSERT_NE(hMain, nullptr);
+    // Minimised with Hide on: only the notification area shows it.
+    PostMessageA(hMain, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(hMain); }));
+    const FILETIME written = SettingsWritten();
+    const HWND hHead = GetClipboardViewer();
+
+    ChildProcess second("\"" + ProgramPath() + "\"");
+    ASSERT_TRUE(second.WaitForExit(20000));
+    EXPECT_EQ(second.ExitCode(), 0u);
+    EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(hMain) && !IsIconic(hMain); }));
+    EXPECT_EQ(GetClipboardViewer(), hHead) << "the second start joined the chain";
+    const FILETIME after = SettingsWritten();
+    EXPECT_EQ(CompareFileTime(&written, &after), 0) << "the second start wrote the options";
+    SaveWindowPicture(hMain, "second_start");
+
+    PostMessageA(hMain, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(keeper.WaitForExit(10000));
     DeleteSettings();
 }
 

@@ -171,6 +171,38 @@ int Storm(int nFirst, int nCount, HANDLE hMine, HANDLE hOther, HANDLE hFinished,
     return nMade;
 }
 
+// --- viewer --------------------------------------------------------------
+
+HWND g_hNextViewer = nullptr;
+
+LRESULT CALLBACK ViewerProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_DRAWCLIPBOARD:
+        if (g_hNextViewer != nullptr)
+            SendMessageA(g_hNextViewer, msg, wParam, lParam);
+        return 0;
+    case WM_CHANGECBCHAIN:
+        if (reinterpret_cast<HWND>(wParam) == g_hNextViewer)
+            g_hNextViewer = reinterpret_cast<HWND>(lParam);
+        else if (g_hNextViewer != nullptr)
+            SendMessageA(g_hNextViewer, msg, wParam, lParam);
+        return 0;
+    }
+    return DefWindowProcA(hWnd, msg, wParam, lParam);
+}
+
+int Viewer(HANDLE hReady)
+{
+    const HWND hWnd = MakeWindow(ViewerProc, "Visionneuse");
+    g_hNextViewer = SetClipboardViewer(hWnd);
+    SetEvent(hReady);
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0)
+        DispatchMessageA(&msg);
+    return 0;
+}
+
 HANDLE Event(const char* pszName) { return OpenEventA(EVENT_ALL_ACCESS, FALSE, pszName); }
 
 }  // namespace
@@ -181,6 +213,8 @@ int main(int argc, char** argv)
         const auto hMain = reinterpret_cast<HWND>(static_cast<ULONG_PTR>(std::strtoull(argv[2], nullptr, 10)));
         return Nested(hMain, Event(argv[3]), Event(argv[4]));
     }
+    if (argc == 3 && std::strcmp(argv[1], "viewer") == 0)
+        return Viewer(Event(argv[2]));
     if (argc == 9 && std::strcmp(argv[1], "storm") == 0)
         return Storm(std::atoi(argv[2]), std::atoi(argv[3]), Event(argv[4]), Event(argv[5]), Event(argv[6]),
                      Event(argv[7]), argv[8]);

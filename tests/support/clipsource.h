@@ -12,6 +12,9 @@
 //     makes changes first, first + 2, ... below count, each when it is its
 //     turn, as fast as the clipboard allows, then sets finished; at quit
 //     writes "k requests" per change that was asked to render to the log.
+//   clipsource viewer <ready event>
+//     joins the clipboard viewer chain as a careful viewer does and stays
+//     there until it is ended, by force, without leaving it.
 #pragma once
 
 #include <windows.h>
