@@ -1,6 +1,7 @@
 #include "app/keeperapp.h"
 
 #include "app/keeperlock.h"
+#include "base/sysapi.h"
 #include "clips/clip.h"
 #include "mainwnd/keeperdlg.h"
 
@@ -15,9 +16,28 @@ BEGIN_MESSAGE_MAP(CKeeperApp, CWinApp)
     ON_COMMAND(ID_HELP, OnHelp)
 END_MESSAGE_MAP()
 
+namespace {
+
+// DLLs that load later (the shell's, the editor's dialogs...) come from the
+// system folder only, never from the program's folder, where a portable
+// copy shares a download folder with whatever lies there, nor from the
+// current folder.
+void RestrictDllSearch()
+{
+    if (Sys().SetDefaultDllDirectories != nullptr && Sys().SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32))
+        return;
+    // Older systems: at least the current folder leaves the search.
+    if (Sys().SetDllDirectoryW != nullptr)
+        Sys().SetDllDirectoryW(L"");
+}
+
+}  // namespace
+
 BOOL CKeeperApp::InitInstance()
 {
-    // Before anything else: a second start only shows the running keeper.
+    // Before any window exists, and any DLL is asked for.
+    RestrictDllSearch();
+    // A second start only shows the running keeper.
     CKeeperLock lock;
     if (!lock.Acquire())
         return FALSE;

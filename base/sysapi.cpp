@@ -4,11 +4,16 @@
 
 namespace {
 
-// A function of user32 that older systems lack, or null.
+// A function of a system module that older systems lack, or null.
+template <typename Fn>
+Fn SystemFunction(const char* pszModule, const char* pszName)
+{
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA(pszModule), pszName)));
+}
 template <typename Fn>
 Fn User32Function(const char* pszName)
 {
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("user32.dll"), pszName)));
+    return SystemFunction<Fn>("user32.dll", pszName);
 }
 
 }  // namespace
@@ -27,6 +32,8 @@ SysApi& Sys()
         ::GetEnhMetaFileBits, ::SetEnhMetaFileBits,
         ::RegOpenKeyExA,      ::RegCreateKeyExA,  ::RegQueryValueExA,
         ::RegSetValueExA,     ::RegCloseKey,
+        SystemFunction<BOOL(WINAPI*)(DWORD)>("kernel32.dll", "SetDefaultDllDirectories"),
+        SystemFunction<BOOL(WINAPI*)(LPCWSTR)>("kernel32.dll", "SetDllDirectoryW"),
         ::GetTickCount,
         ::MessageBoxA,        ::ShellExecuteA,
         User32Function<UINT(WINAPI*)(HWND)>("GetDpiForWindow"),

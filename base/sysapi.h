@@ -46,6 +46,11 @@ struct SysApi {
     LSTATUS(WINAPI* RegSetValueExA)(HKEY, LPCSTR, DWORD, DWORD, const BYTE*, DWORD);
     LSTATUS(WINAPI* RegCloseKey)(HKEY);
 
+    // Where DLLs are looked for. Resolved at run time: null on systems
+    // without them.
+    BOOL(WINAPI* SetDefaultDllDirectories)(DWORD);
+    BOOL(WINAPI* SetDllDirectoryW)(LPCWSTR);
+
     // Time, for rules that look at how close two events are.
     DWORD(WINAPI* GetTickCount)();
 

@@ -157,6 +157,11 @@ LRESULT CDialog::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_INITDIALOG) {
+        // Once per window: the one CreateDialogParam sends. Another (any
+        // program can send one) would replace the object with its lParam and
+        // run the set-up again.
+        if (::GetWindowLongPtrA(hWnd, DWLP_USER) != 0 || lParam == 0)
+            return FALSE;
         ::SetWindowLongPtrA(hWnd, DWLP_USER, lParam);
         reinterpret_cast<CDialog*>(lParam)->m_hWnd = hWnd;
     }

@@ -244,6 +244,11 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
 
 BOOL CWnd::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
 {
+    // Notifications come from our own controls, on this thread. One without
+    // a header, or sent from elsewhere (its header would lie in another
+    // program's memory), is left to the default processing.
+    if (message == WM_NOTIFY && (lParam == 0 || (::InSendMessageEx(nullptr) & ISMEX_SEND) != 0))
+        return FALSE;
     const MSG saved = m_msgCur;
     m_msgCur = MSG{m_hWnd, message, wParam, lParam, 0, {}};
     BOOL bHandled = FALSE;

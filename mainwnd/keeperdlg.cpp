@@ -150,9 +150,16 @@ void CKeeperDlg::MakeImageList()
 
 LRESULT CKeeperDlg::OnDpiChanged(WPARAM wParam, LPARAM lParam)
 {
-    // Moved to a screen of another scale, or its scale changed.
-    m_nDpi = LOWORD(wParam);
-    if (const auto* pSuggested = reinterpret_cast<const RECT*>(lParam)) {
+    // Moved to a screen of another scale, or its scale changed. Any program
+    // can send this: a scale no screen has (from 50 % to 1000 %) is not the
+    // system's, and a rectangle sent from another thread lies in another
+    // program's memory.
+    constexpr UINT kMinDpi = 48, kMaxDpi = 960;
+    const UINT nDpi = LOWORD(wParam);
+    const bool bSensible = nDpi >= kMinDpi && nDpi <= kMaxDpi;
+    m_nDpi = bSensible ? nDpi : GetDpi();
+    const bool bOwnRect = bSensible && (::InSendMessageEx(nullptr) & ISMEX_SEND) == 0;
+    if (const auto* pSuggested = bOwnRect ? reinterpret_cast<const RECT*>(lParam) : nullptr) {
         ::SetWindowPos(m_hWnd, nullptr, pSuggested->left, pSuggested->top, pSuggested->right - pSuggested->left,
                        pSuggested->bottom - pSuggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
     }

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <set>
 #include <memory>
@@ -158,6 +159,14 @@ public:
     RemoteList& operator=(const RemoteList&) = delete;
 
     int Count() const { return static_cast<int>(SendMessageA(m_hList, LVM_GETITEMCOUNT, 0, 0)); }
+    // Posts the list's notification with that code to the main window, its
+    // header in the keeper's memory, as the list itself would send it.
+    bool PostNotify(HWND hMain, UINT nCode) const
+    {
+        const NMHDR hdr{m_hList, IDC_CLIPLIST, nCode};
+        return m_pRemote != nullptr && WriteProcessMemory(m_hProcess, m_pRemote, &hdr, sizeof hdr, nullptr) &&
+               PostMessageA(hMain, WM_NOTIFY, IDC_CLIPLIST, reinterpret_cast<LPARAM>(m_pRemote));
+    }
     // Item i alone is selected.
     bool SelectOnly(int i) const { return SetState(-1, 0) && SetState(i, LVIS_SELECTED | LVIS_FOCUSED); }
     // The label of item i.
@@ -426,6 +435,118 @@ TEST(EndToEnd, ASecondStartShowsTheRunningKeeperAndEndsWithoutTouchingAnything)
     EXPECT_EQ(CompareFileTime(&written, &after), 0) << "the second start wrote the options";
     SaveWindowPicture(hMain, "second_start");
 
+    PostMessageA(hMain, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(keeper.WaitForExit(10000));
+    DeleteSettings();
+}
+
+// With the DLL search kept to the system folder, every window of the
+// program still opens: the naming dialog, the preview, the format list, the
+// About box, and the editor of the help.
+TEST(EndToEnd, EveryDialogOpensInTheProgramItself)
+{
+    TestWindow source{"Source"};
+    ASSERT_TRUE(source.Offer({{CF_TEXT, TextBytes("de quoi voir")}}));
+    DeleteSettings();  // every option off: Coller asks for a name
+    ChildProcess keeper("\"" + ProgramPath() + "\"");
+    const HWND hMain = MainWindowOf(keeper);
+    ASSERT_NE(hMain, nullptr);
+    const HWND hList = FindWindowExA(hMain, nullptr, WC_LISTVIEWA, nullptr);
+    const RemoteList list(keeper.Handle(), hList);
+    const struct {
+        const char* pszTitle;
+        std::function<void()> open;
+    } dialogs[] = {
+        {"Ajouter", [&] { PostMessageA(hMain, WM_COMMAND, MAKEWPARAM(ID_EDITION_COLLER, 0), 0); }},
+        {"Aper\xe7u : Texte",
+         [&] {
+             ASSERT_TRUE(list.SelectOnly(0));
+             ASSERT_TRUE(list.PostNotify(hMain, static_cast<UINT>(NM_RCLICK)));
+         }},
+        {"Contenu du Clipboard",
+         [&] { PostMessageA(GetDlgItem(hMain, IDC_STATUSBAR), WM_RBUTTONDBLCLK, 0, MAKELPARAM(5, 5)); }},
+        {"A propos de Trovelle", [&] { PostMessageA(hMain, WM_COMMAND, MAKEWPARAM(IDM_ABOUTBOX, 0), 0); }},
+    };
+    for (const auto& d : dialogs) {
+        d.open();
+        HWND hDialog = nullptr;
+        ASSERT_TRUE(PumpUntil([&] { return (hDialog = FindProcessWindow(keeper.Id(), "#32770", d.pszTitle)) != nullptr; }))
+            << d.pszTitle;
+        PostMessageA(hDialog, WM_COMMAND, MAKEWPARAM(IDOK, 0), 0);
+        ASSERT_TRUE(PumpUntil([&] { return !IsWindow(hDialog); })) << d.pszTitle;
+    }
+    EXPECT_EQ(list.Count(), 1);
+
+    std::set<DWORD> before;
+    for (const ProcessEntry& p : RunningProcesses())
+        before.insert(p.dwId);
+    PostMessageA(hMain, WM_COMMAND, MAKEWPARAM(ID_AIDE_AIDE, 0), 0);
+    DWORD dwEditor = 0;
+    EXPECT_TRUE(PumpUntil([&] {
+        for (const ProcessEntry& p : RunningProcesses())
+            if (before.count(p.dwId) == 0 && lstrcmpiW(p.exeName.c_str(), L"notepad.exe") == 0)
+                dwEditor = p.dwId;
+        return dwEditor != 0 && FindProcessWindow(dwEditor, "Notepad") != nullptr;
+    })) << "no editor for the help";
+    if (HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, dwEditor)) {
+        TerminateProcess(h, 0);
+        WaitForSingleObject(h, 5000);
+        CloseHandle(h);
+    }
+    PostMessageA(hMain, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(keeper.WaitForExit(10000));
+    EXPECT_EQ(keeper.ExitCode(), 0u);
+    DeleteSettings();
+}
+
+// Any program on the desktop can send the keeper's windows messages, some of
+// which carry pointers or sizes that it would trust. Each is sent here from
+// this process; the keeper goes on, with its clip and its sizes as they were.
+TEST(EndToEnd, MessagesFromAnotherProgramLeaveTheKeeperAndItsClipsAsTheyWere)
+{
+    TestWindow reader{"Lecteur"};
+    TestWindow source{"Source"};
+    ASSERT_TRUE(source.Offer({{CF_TEXT, TextBytes("intacte")}}));
+    DeleteSettings();
+    ASSERT_TRUE(WriteDwordSetting("Auto Name", 1) && WriteDwordSetting("Task Icon", 0) &&
+                WriteDwordSetting("Hide", 0) && WriteDwordSetting("Auto Paste", 1));
+    ChildProcess keeper("\"" + ProgramPath() + "\"");
+    const HWND hMain = MainWindowOf(keeper);
+    ASSERT_NE(hMain, nullptr);
+    const HWND hList = FindWindowExA(hMain, nullptr, WC_LISTVIEWA, nullptr);
+    const RemoteList list(keeper.Handle(), hList);
+    ASSERT_TRUE(PumpUntil([&] { return list.Count() == 1; }));  // the clipboard at start
+    const LRESULT spacing = SendMessageA(hList, LVM_GETITEMSPACING, FALSE, 0);
+    const LPARAM nowhere = 0x1234;
+    const struct {
+        const char* pszWhat;
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+    } messages[] = {
+        {"a second set-up", WM_INITDIALOG, 0, 0},
+        {"a second set-up with another object", WM_INITDIALOG, 0, nowhere},
+        {"a notification without a header", WM_NOTIFY, IDC_CLIPLIST, 0},
+        {"a notification whose header is elsewhere", WM_NOTIFY, IDC_CLIPLIST, nowhere},
+        {"a scale of 0", WM_DPICHANGED, 0, 0},
+        {"a scale no screen has", WM_DPICHANGED, MAKEWPARAM(60000, 60000), 0},
+        {"a sensible scale with a rectangle elsewhere", WM_DPICHANGED, MAKEWPARAM(96, 96), nowhere},
+    };
+    for (const auto& m : messages) {
+        DWORD_PTR dwResult = 0;
+        SendMessageTimeoutA(hMain, m.message, m.wParam, m.lParam, SMTO_ABORTIFHUNG, 5000, &dwResult);
+        ASSERT_TRUE(keeper.Running()) << m.pszWhat;
+        EXPECT_EQ(SendMessageA(hList, LVM_GETITEMSPACING, FALSE, 0), spacing) << m.pszWhat;
+    }
+    // Still answering: its clip put back as it was kept.
+    ASSERT_TRUE(EmptyTheClipboard(reader.hwnd()));
+    ASSERT_TRUE(list.SelectOnly(0));
+    PostMessageA(hMain, WM_COMMAND, MAKEWPARAM(ID_EDITION_COPIER, 0), 0);
+    ASSERT_TRUE(PumpUntil([&] { return GetClipboardOwner() == hMain && GetOpenClipboardWindow() == nullptr; }));
+    const std::vector<ReadFormat> got = ReadClipboard(reader.hwnd());
+    ASSERT_FALSE(got.empty());
+    EXPECT_EQ(got[0], (ReadFormat{CF_TEXT, true, TextBytes("intacte")}));
+    EXPECT_EQ(list.Count(), 1);
     PostMessageA(hMain, WM_CLOSE, 0, 0);
     ASSERT_TRUE(keeper.WaitForExit(10000));
     DeleteSettings();

@@ -165,6 +165,66 @@ TEST_F(Lifecycle, TheSessionsEndKeepsTheOptionsAtOnceAndACancelledEndChangesNoth
     EXPECT_EQ(g_nIconsRemoved, 1);
 }
 
+// Where the DLL search was restricted, and what had happened by then.
+struct DllSearch {
+    DWORD dwDefaultFlags = 0;
+    const wchar_t* pszDirectory = nullptr;
+    int nCalls = 0;
+    int nRegistryOpensBefore = -1;
+    bool bWindowBefore = true;
+};
+DllSearch g_dllSearch;
+int g_nRegistryOpens = 0;
+LSTATUS WINAPI CountRegistryOpens(HKEY hKey, LPCSTR pszKey, DWORD dwOptions, REGSAM sam, PHKEY phKey)
+{
+    ++g_nRegistryOpens;
+    return ::RegOpenKeyExA(hKey, pszKey, dwOptions, sam, phKey);
+}
+void NoteDllSearch()
+{
+    if (g_dllSearch.nCalls++ == 0) {
+        g_dllSearch.nRegistryOpensBefore = g_nRegistryOpens;
+        g_dllSearch.bWindowBefore = theKeeperApp.m_pMainWnd != nullptr || FindWindowA("#32770", "Trovelle") != nullptr;
+    }
+}
+BOOL WINAPI RecordDefaultDllDirectories(DWORD dwFlags)
+{
+    NoteDllSearch();
+    g_dllSearch.dwDefaultFlags = dwFlags;
+    return TRUE;
+}
+BOOL WINAPI RecordDllDirectory(LPCWSTR pszDirectory)
+{
+    NoteDllSearch();
+    g_dllSearch.pszDirectory = pszDirectory;
+    return TRUE;
+}
+
+TEST_F(Lifecycle, TheDllSearchLeavesTheProgramsFolderBeforeAnythingElse)
+{
+    SysOverride<decltype(SysApi::RegOpenKeyExA)> opens{&SysApi::RegOpenKeyExA, CountRegistryOpens};
+    SysOverride<decltype(SysApi::SetDllDirectoryW)> directory{&SysApi::SetDllDirectoryW, RecordDllDirectory};
+    for (const bool bSystemHasDefaults : {true, false}) {
+        SysOverride<decltype(SysApi::SetDefaultDllDirectories)> defaults{
+            &SysApi::SetDefaultDllDirectories, bSystemHasDefaults ? RecordDefaultDllDirectories : nullptr};
+        g_dllSearch = {};
+        g_nRegistryOpens = 0;
+        ModalScript script;
+        script.Then([&] { PostMessageA(MainWnd(), WM_CLOSE, 0, 0); });
+        EXPECT_TRUE(Run(script));
+        EXPECT_EQ(g_dllSearch.nCalls, 1) << bSystemHasDefaults;
+        EXPECT_EQ(g_dllSearch.nRegistryOpensBefore, 0) << bSystemHasDefaults;
+        EXPECT_FALSE(g_dllSearch.bWindowBefore) << bSystemHasDefaults;
+        if (bSystemHasDefaults) {
+            EXPECT_EQ(g_dllSearch.dwDefaultFlags, static_cast<DWORD>(LOAD_LIBRARY_SEARCH_SYSTEM32));
+            EXPECT_EQ(g_dllSearch.pszDirectory, nullptr);
+        } else {
+            ASSERT_NE(g_dllSearch.pszDirectory, nullptr);
+            EXPECT_STREQ(g_dllSearch.pszDirectory, L"");
+        }
+    }
+}
+
 TEST_F(Lifecycle, AValueThatDoesNotLoadTurnsEveryOptionOffAndTheExitRewritesIt)
 {
     WriteAll(1, 1, 1, 1);
