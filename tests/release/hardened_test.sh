@@ -21,7 +21,7 @@ fi
 # A dynamic base means nothing when the relocations were left out: the
 # loader could not move the image.
 [[ $headers != *"relocations stripped"* ]] || fail "the header says the relocations were stripped"
-"$objdump" -h "$exe" | grep -qE '^ *[0-9]+ \.reloc ' || fail "no .reloc section"
+[[ $("$objdump" -h "$exe") =~ [0-9]+\ \.reloc\  ]] || fail "no .reloc section"
 
 # The stack protector. The exe is stripped, so no symbol names it; but its
 # runtime (libssp's ssp.o: __stack_chk_fail, __stack_chk_guard and the guard's
