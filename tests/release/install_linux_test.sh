@@ -23,7 +23,7 @@ fail() { echo "FAIL: $*"; status=1; }
 
 bash "$src/scripts/install-linux" --zip "$zip" --autostart || fail "install-linux --autostart"
 for f in trovelle.exe readme.txt LICENSE.txt; do
-  cmp -s "$share/$f" "$dir/unzipped/$f" || fail "$f is not the zip's"
+  cmp -s "$share/$f" "$dir/unzipped/Trovelle/$f" || fail "$f is not the zip's"
 done
 [ -x "$launcher" ] || fail "no launcher"
 for entry in "$HOME/.local/share/applications/trovelle.desktop" "$HOME/.config/autostart/trovelle.desktop"; do
@@ -34,7 +34,7 @@ done
 grep -qxF "Exec=\"$launcher\"" "$HOME/.local/share/applications/trovelle.desktop" || fail "Exec is not the launcher"
 
 # Every size that icon 128 of the program holds, each in its own folder.
-wrestool -x --type=14 --name=128 "$dir/unzipped/trovelle.exe" >"$dir/linux/icon128.ico"
+wrestool -x --type=14 --name=128 "$dir/unzipped/Trovelle/trovelle.exe" >"$dir/linux/icon128.ico"
 expected=$(icotool -l "$dir/linux/icon128.ico" |
   sed -n 's/.*--width=\([0-9]*\) --height=\([0-9]*\).*/\1x\2/p' | sort -u | tr '\n' ' ')
 actual=$(cd "$HOME/.local/share/icons/hicolor" && ls -d -- */apps/trovelle.png | cut -d/ -f1 | sort -u | tr '\n' ' ')

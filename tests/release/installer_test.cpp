@@ -1,7 +1,8 @@
 // The release as a user gets it, each test in a fresh Wine prefix of its
 // own (tests/release/in_fresh_prefix.sh): the installer run silently and
 // through its pages, the installed program, an upgrade over a running copy,
-// the uninstaller, and the portable zip unpacked under blanks and accents.
+// the uninstaller, and the portable zip unpacked among other files, under
+// blanks and accents.
 // The release is the one scripts/release made for this test run; the
 // environment names its files.
 #include <windows.h>
@@ -73,6 +74,23 @@ std::wstring InstallDir() { return KnownFolder(CSIDL_LOCAL_APPDATA) + L"\\Progra
 std::wstring MenuDir() { return KnownFolder(CSIDL_PROGRAMS) + L"\\Trovelle"; }
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// The names in a folder (files and folders, not "." and "..").
+std::set<std::wstring> Entries(const std::wstring& folder)
+{
+    std::set<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (h == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..")
+            names.insert(name);
+    } while (FindNextFileW(h, &found));
+    FindClose(h);
+    return names;
+}
 
 std::string ReadBytes(const std::wstring& path)
 {
@@ -619,13 +637,17 @@ TEST_F(Release, InstallerAsksWhenTheRunningProgramDoesNotClose)
     ExpectShippedFilesIn(dir);
 }
 
-TEST(Portable, UnpackedUnderBlanksAndAccentsFindsItsHelp)
+TEST(Portable, UnpackedAmongOtherFilesKeepsToItsFolderAndFindsItsHelp)
 {
-    // The test script unpacked the zip there.
-    const std::wstring folder = Setting("TROVELLE_PORTABLE");
-    ASSERT_NE(folder.find(L' '), std::wstring::npos);
-    ASSERT_NE(folder.find(L'\u00e9'), std::wstring::npos);
-    ASSERT_TRUE(Exists(folder + L"\\trovelle.exe")) << Narrow(folder);
+    // The test script unpacked the zip into a folder that held another
+    // program's readme.txt and LICENSE.txt: the zip adds its folder there,
+    // nothing else, and the program runs from that folder.
+    const std::wstring downloads = Setting("TROVELLE_DOWNLOADS");
+    ASSERT_NE(downloads.find(L' '), std::wstring::npos);
+    ASSERT_NE(downloads.find(L'\u00e9'), std::wstring::npos);
+    EXPECT_EQ(Entries(downloads), (std::set<std::wstring>{L"LICENSE.txt", L"readme.txt", L"Trovelle"}));
+    const std::wstring folder = downloads + L"\\Trovelle";
+    EXPECT_EQ(Entries(folder), (std::set<std::wstring>{L"LICENSE.txt", L"readme.txt", L"trovelle.exe"}));
     StartAndAskForHelp(folder);
 }
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # What scripts/release wrote for this test run: the checksums verify, the zip
-# holds exactly the three files in a fixed order with the commit's date, the
-# licence has Windows line ends, the help is the committed one, and the
-# program stands alone with no link timestamp, symbols or build paths.
+# holds exactly the folder Trovelle/ and its three files, in a fixed order
+# with the commit's date, the licence has Windows line ends, the help is the
+# committed one, and the program stands alone with no link timestamp,
+# symbols or build paths.
 #   zip_test.sh SOURCE_DIR RELEASE_DIR EXE_CHECK OBJDUMP
 set -uo pipefail
 src=$1 dir=$2 exe_check=$3 objdump=$4
@@ -20,7 +21,8 @@ listed=$(cd "$dist" && ls | tr '\n' ' ')
   fail "SHA256SUMS names: $(cat "$dist/SHA256SUMS")"
 
 entries=$(unzip -Z1 "$zip" | tr '\n' ' ')
-[ "$entries" = "LICENSE.txt readme.txt trovelle.exe " ] || fail "zip entries: $entries"
+[ "$entries" = "Trovelle/ Trovelle/LICENSE.txt Trovelle/readme.txt Trovelle/trovelle.exe " ] ||
+  fail "zip entries: $entries"
 # Zip dates are local times to two seconds; the release writes them in UTC.
 commit=$(cat "$dir/commit")
 commit_time=$(git -C "$src" log -1 --format=%ct "$commit")
@@ -28,18 +30,19 @@ while read -r stamp name; do
   t=$(TZ=UTC date -d "${stamp:0:8} ${stamp:9:2}:${stamp:11:2}:${stamp:13:2}" +%s)
   [ $((t - commit_time)) -ge -2 ] && [ $((t - commit_time)) -le 2 ] ||
     fail "$name dated $stamp, the commit $(TZ=UTC date -d "@$commit_time" +%Y%m%d.%H%M%S)"
-done < <(unzip -Z -T "$zip" | awk '/^[-rwx]/ {print $7, $8}')
+done < <(unzip -Z -T "$zip" | awk '/^[-d][-rwx]/ {print $7, $8}')
 # No extra fields (owner, Unix times) that would differ from one builder to another.
 extra=$(unzip -Z -v "$zip" | grep "length of extra field" | grep -v " 0 bytes")
 [ -z "$extra" ] || fail "zip entries carry extra fields"
 
-lic=$dir/unzipped/LICENSE.txt
+files=$dir/unzipped/Trovelle
+lic=$files/LICENSE.txt
 grep -q "Copyright (c) the Trovelle authors" "$lic" || fail "LICENSE.txt names no holder"
 [ "$(grep -c $'\r$' "$lic")" = "$(wc -l <"$lic")" ] || fail "LICENSE.txt has lines without CR LF"
-git -C "$src" show "$commit:res/readme.txt" | cmp -s - "$dir/unzipped/readme.txt" ||
+git -C "$src" show "$commit:res/readme.txt" | cmp -s - "$files/readme.txt" ||
   fail "readme.txt is not the committed res/readme.txt"
 
-exe=$dir/unzipped/trovelle.exe
+exe=$files/trovelle.exe
 bash "$exe_check" "$exe" "$objdump" || fail "trovelle.exe does not stand alone"
 headers=$("$objdump" -p "$exe")
 [[ $headers == *$'Time/Date\t\tThu Jan  1 00:00:00 1970'* ]] || fail "a link timestamp: $(grep Time/Date <<<"$headers")"
