@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # scripts/install-linux for a user whose home is a scratch folder (a blank in
-# its name) that already holds a few files of its own: the files, the
-# desktop entries, every size of the icon, the launcher starting the program
-# on the X display (its first start makes the prefix), a reinstall, and
-# --uninstall leaving the home as it was.
+# its name) that already holds a few files of its own: zips that their
+# SHA256SUMS does not vouch for refused, then the files, the desktop
+# entries, every size of the icon, the launcher starting the program on the
+# X display (its first start makes the prefix), a reinstall, and --uninstall
+# leaving the home as it was.
 #   install_linux_test.sh SOURCE_DIR RELEASE_DIR
 set -uo pipefail
 src=$1 dir=$2
@@ -20,6 +21,24 @@ share=$HOME/.local/share/trovelle
 launcher=$HOME/.local/bin/trovelle
 status=0
 fail() { echo "FAIL: $*"; status=1; }
+
+# A SHA256SUMS beside the zip vouches only by the zip's own line: a renamed
+# copy (the setup's line still verifies) and a zip with other bytes under
+# the released name are refused before anything is put in place.
+#   what | the zip's name | bytes appended | what the refusal says
+while IFS='|' read -r what name extra says; do
+  case_dir=$dir/linux/sums/$what
+  mkdir -p "$case_dir"
+  cp "$dir/a/dist/SHA256SUMS" "$dir/a/dist/trovelle-$version-setup.exe" "$case_dir/"
+  cp "$zip" "$case_dir/$name"
+  printf '%s' "$extra" >>"$case_dir/$name"
+  out=$(bash "$src/scripts/install-linux" --zip "$case_dir/$name" 2>&1) && fail "$what: installed"
+  [[ $out == *"$says"* ]] || fail "$what: said: $out"
+  [ "$(cd "$HOME" && find . | sort)" = "$before" ] || fail "$what: changed the home"
+done <<CASES
+renamed|copie-de-trovelle-$version-win64.zip||has no line for copie-de-trovelle-$version-win64.zip
+other bytes|trovelle-$version-win64.zip|x|does not match its line
+CASES
 
 bash "$src/scripts/install-linux" --zip "$zip" --autostart || fail "install-linux --autostart"
 for f in trovelle.exe readme.txt LICENSE.txt; do
