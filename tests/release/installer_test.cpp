@@ -18,6 +18,7 @@
 #include <iterator>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "res/resource.h"
 #include "tests/support/modal_driver.h"
@@ -447,6 +448,81 @@ TEST_F(Release, StartsAtLogonOnlyWhenAsked)
     EXPECT_NE(RunSetup(L"/AUTOSTART=oui"), 0u);
     EXPECT_FALSE(Exists(dir));
     EXPECT_FALSE(KeyExists(kUninstallKey));
+}
+
+// A folder that Trovelle is told to go into, by /D= or by the location an
+// earlier install recorded, and what it already holds.
+struct FolderCase {
+    const char* what;
+    std::vector<std::wstring> others;  // another program's or the user's files (paths inside it)
+    bool earlierInstall;               // Trovelle went there (/D=) before those files came
+    bool recordedOnly;                 // no /D=: only the uninstall entry names the folder
+    const wchar_t* goesTo;             // where Trovelle goes inside it ("": itself); null: the installer stops
+};
+
+const FolderCase kFolderCases[] = {
+    {"an empty folder", {}, false, false, L""},
+    {"another program's help, licence and uninstaller", {L"readme.txt", L"LICENSE.txt", L"uninstall.exe"}, false,
+     false, L"\\Trovelle"},
+    {"an earlier install with the user's files since", {L"notes.txt"}, true, false, L""},
+    {"a recorded location whose Trovelle has gone", {L"readme.txt", L"LICENSE.txt"}, false, true, L"\\Trovelle"},
+    {"others' files in it and in its folder Trovelle", {L"notes.txt", L"Trovelle\\notes.txt"}, false, false, nullptr},
+};
+
+std::string OthersBytes(const std::wstring& name) { return "not Trovelle's: " + Narrow(name) + "\r\n"; }
+
+// Trovelle's files go into that folder only while it holds nothing else, or
+// else into a folder Trovelle inside it; what was there stays as it was
+// through the install, an upgrade and the uninstall.
+TEST_F(Release, AmongOtherFilesInstallsOnlyInAFolderOfItsOwn)
+{
+    int n = 0;
+    for (const FolderCase& c : kFolderCases) {
+        SCOPED_TRACE(c.what);
+        const std::wstring folder = L"C:\\Mes programmes\\cas " + std::to_wstring(++n);
+        ASSERT_EQ(SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr), ERROR_SUCCESS);
+        if (c.earlierInstall)
+            ASSERT_EQ(RunSetup(L"/D=" + folder), 0u);
+        std::set<std::wstring> theirs;
+        for (const std::wstring& name : c.others) {
+            const std::wstring top = name.substr(0, name.find(L'\\'));
+            if (top != name)
+                CreateDirectoryW((folder + L"\\" + top).c_str(), nullptr);
+            ASSERT_TRUE(WriteBytes(folder + L"\\" + name, OthersBytes(name))) << Narrow(name);
+            theirs.insert(top);
+        }
+        const auto expectTheirsAsTheyWere = [&] {
+            for (const std::wstring& name : c.others)
+                EXPECT_EQ(ReadBytes(folder + L"\\" + name), OthersBytes(name)) << Narrow(name);
+        };
+        if (c.recordedOnly)
+            ASSERT_TRUE(SetRegText(kUninstallKey, L"InstallLocation", folder));
+
+        const DWORD code = RunSetup(c.recordedOnly ? L"" : L"/D=" + folder);
+        expectTheirsAsTheyWere();
+        if (c.goesTo == nullptr) {
+            EXPECT_EQ(code, 2u);
+            EXPECT_EQ(Entries(folder), theirs);
+            EXPECT_EQ(Entries(folder + L"\\Trovelle"), (std::set<std::wstring>{L"notes.txt"}));
+            EXPECT_FALSE(KeyExists(kUninstallKey));
+            continue;
+        }
+        const std::wstring dir = folder + c.goesTo;
+        EXPECT_EQ(code, 0u);
+        ExpectShippedFilesIn(dir);
+        EXPECT_EQ(RegText(kUninstallKey, L"InstallLocation"), dir);
+        const Shortcut program = ReadShortcut(MenuDir() + L"\\Trovelle.lnk");
+        EXPECT_TRUE(SameFile(program.target, dir + L"\\trovelle.exe")) << Narrow(program.target);
+
+        // An upgrade, which goes by the uninstall entry, stays there.
+        EXPECT_EQ(RunSetup(), 0u);
+        EXPECT_EQ(RegText(kUninstallKey, L"InstallLocation"), dir);
+
+        EXPECT_EQ(RunUninstaller(L"\"" + dir + L"\\uninstall.exe\" /S"), 0u);
+        EXPECT_FALSE(KeyExists(kUninstallKey));
+        EXPECT_EQ(Entries(folder), theirs);
+        expectTheirsAsTheyWere();
+    }
 }
 
 // The texts of a window's visible descendants, in order.
