@@ -22,23 +22,15 @@ launcher=$HOME/.local/bin/trovelle
 status=0
 fail() { echo "FAIL: $*"; status=1; }
 
-# A SHA256SUMS beside the zip vouches only by the zip's own line: a renamed
-# copy (the setup's line still verifies) and a zip with other bytes under
-# the released name are refused before anything is put in place.
-#   what | the zip's name | bytes appended | what the refusal says
-while IFS='|' read -r what name extra says; do
-  case_dir=$dir/linux/sums/$what
-  mkdir -p "$case_dir"
-  cp "$dir/a/dist/SHA256SUMS" "$dir/a/dist/trovelle-$version-setup.exe" "$case_dir/"
-  cp "$zip" "$case_dir/$name"
-  printf '%s' "$extra" >>"$case_dir/$name"
-  out=$(bash "$src/scripts/install-linux" --zip "$case_dir/$name" 2>&1) && fail "$what: installed"
-  [[ $out == *"$says"* ]] || fail "$what: said: $out"
-  [ "$(cd "$HOME" && find . | sort)" = "$before" ] || fail "$what: changed the home"
-done <<CASES
-renamed|copie-de-trovelle-$version-win64.zip||has no line for copie-de-trovelle-$version-win64.zip
-other bytes|trovelle-$version-win64.zip|x|does not match its line
-CASES
+# SHA256SUMS vouches by the zip's own line only: a renamed copy (the setup's
+# line still verifies) and other bytes are refused, nothing put in place.
+for bad in "copie-$(basename "$zip")||has no line for copie-" "$(basename "$zip")|x|does not match its line"; do
+  IFS='|' read -r name extra says <<<"$bad"
+  mkdir -p "$dir/linux/$name" && cp "$dir/a/dist/SHA256SUMS" "$dir/a/dist/trovelle-$version-setup.exe" "$dir/linux/$name/"
+  { cat "$zip"; printf '%s' "$extra"; } >"$dir/linux/$name/$name"
+  out=$(bash "$src/scripts/install-linux" --zip "$dir/linux/$name/$name" 2>&1) && fail "$name: installed"
+  [[ $out == *"$says"* && $(cd "$HOME" && find . | sort) == "$before" ]] || fail "$name: $out"
+done
 
 bash "$src/scripts/install-linux" --zip "$zip" --autostart || fail "install-linux --autostart"
 for f in trovelle.exe readme.txt LICENSE.txt; do

@@ -2,8 +2,8 @@
 # What scripts/release wrote for this test run: the checksums verify, the zip
 # holds exactly the folder Trovelle/ and its three files, in a fixed order
 # with the commit's date, the licence has Windows line ends, the help is the
-# committed one, and the program stands alone with no link timestamp,
-# symbols or build paths.
+# committed one, and the program stands alone, hardened, with no link
+# timestamp, symbols or build paths.
 #   zip_test.sh SOURCE_DIR RELEASE_DIR EXE_CHECK OBJDUMP
 set -uo pipefail
 src=$1 dir=$2 exe_check=$3 objdump=$4
@@ -50,7 +50,18 @@ sections=$("$objdump" -h "$exe")
 [[ $sections != *.debug* ]] || fail "debugging sections left in"
 symbols=$("$objdump" -t "$exe" 2>&1)
 [[ $symbols != *"[  0]"* ]] || fail "symbols left in"
-paths=$(strings -a "$exe" | grep -E "/tmp/|/work/|/home/|/root/|/build/")
+text=$(strings -a "$exe")
+paths=$(grep -E "/tmp/|/work/|/home/|/root/|/build/" <<<"$text")
 [ -z "$paths" ] || fail "build paths in trovelle.exe: $paths"
+# Loaded anywhere in the 64-bit space (relocations kept), data never run.
+chars=$(sed -n 's/^DllCharacteristics[[:space:]]*//p' <<<"$headers")
+for flag in 0x20:HIGH_ENTROPY_VA 0x40:DYNAMIC_BASE 0x100:NX_COMPAT; do
+  (( 0x${chars:-0} & ${flag%%:*} )) || fail "${flag#*:} not set (DllCharacteristics ${chars:-missing})"
+done
+[[ $sections =~ \ \.reloc\  ]] || fail "no relocations: the loader cannot move it"
+# The exe is stripped; but the stack protector's runtime (libssp's ssp.o) is
+# linked from a static archive only when compiled code calls it, and its
+# message is in no other part of the program or of the runtimes.
+[[ $text == *'*** stack smashing detected ***'* ]] || fail "no stack protector runtime"
 [ $status -eq 0 ] && echo "release files checked: $(cd "$dist" && cat SHA256SUMS | tr '\n' ' ')"
 exit $status
