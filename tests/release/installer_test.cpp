@@ -454,13 +454,15 @@ TEST_F(Release, AmongOtherFilesInstallsOnlyInAFolderOfItsOwn)
         SCOPED_TRACE(c.what);
         const std::wstring folder = L"C:\\cas " + std::to_wstring(++n);
         ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
-        if (c.earlierInstall)
+        if (c.earlierInstall) {
             ASSERT_EQ(RunSetup(L"/D=" + folder), 0u);
+        }
         for (const std::wstring& name : c.others)
             ASSERT_TRUE(name.back() == L'\\' ? CreateDirectoryW((folder + L"\\" + name).c_str(), nullptr) != FALSE
                                               : WriteBytes(folder + L"\\" + name, Narrow(name)));
-        if (c.recordedOnly)
+        if (c.recordedOnly) {
             ASSERT_TRUE(SetRegText(kUninstallKey, L"InstallLocation", folder));
+        }
         const DWORD code = RunSetup(c.recordedOnly ? L"" : L"/D=" + folder);
         if (c.goesTo == nullptr) {
             EXPECT_EQ(code, 2u);
