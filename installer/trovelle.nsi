@@ -9,7 +9,9 @@
 ;   /AUTOSTART=1   start Trovelle when the user logs on (the option page's box)
 ;   /AUTOSTART=0   do not
 ; Without it, a first install leaves the box unticked and an upgrade keeps
-; what was chosen before.
+; what was chosen before. The folder (/D=, else the earlier install's, else
+; the default) is used only if it holds nothing that is not Trovelle's; else
+; Trovelle goes into a folder Trovelle inside it (ChooseInstallFolder).
 ; Exit codes: 0 done, 1 cancelled by the user, 2 stopped (among others when a
 ; running Trovelle did not close in silent mode, before anything changed).
 
@@ -120,6 +122,58 @@ FunctionEnd
 !insertmacro CLOSE_RUNNING_TROVELLE "" "l'installation"
 !insertmacro CLOSE_RUNNING_TROVELLE "un." "la désinstallation"
 
+; Whether Trovelle's files may go into a folder (given on the stack; 1 or 0
+; comes back there): yes when it does not exist or holds nothing, or when it
+; holds the Trovelle installed now: the uninstall entry names that folder,
+; and the program and its uninstaller are in it. Anything else there is
+; another program's or the user's; installing among it would replace a
+; readme.txt or LICENSE.txt of theirs, and the uninstaller would take it
+; away. A bare uninstall.exe or trovelle.exe is not enough to go by: many
+; programs have an uninstall.exe, and a portable copy is no install.
+Function FolderTakesTrovelle
+  Exch $0
+  Push $1
+  Push $2
+  ${DirState} "$0" $1
+  ${If} $1 == 1
+    StrCpy $1 0
+    ReadRegStr $2 HKCU "${UNINST_KEY}" "InstallLocation"
+    ${If} $2 == $0
+    ${AndIf} ${FileExists} "$0\trovelle.exe"
+    ${AndIf} ${FileExists} "$0\uninstall.exe"
+      StrCpy $1 1
+    ${EndIf}
+  ${Else}
+    StrCpy $1 1
+  ${EndIf}
+  Pop $2
+  StrCpy $0 $1
+  Pop $1
+  Exch $0
+FunctionEnd
+
+; $INSTDIR as /D=, the earlier install or the default made it, or the folder
+; Trovelle inside it when it holds files that are not Trovelle's. When that
+; one holds such files too, nothing is done (exit code 2).
+Function ChooseInstallFolder
+  Push $INSTDIR
+  Call FolderTakesTrovelle
+  Pop $0
+  ${If} $0 == 1
+    Return
+  ${EndIf}
+  Push "$INSTDIR\Trovelle"
+  Call FolderTakesTrovelle
+  Pop $0
+  ${If} $0 == 1
+    StrCpy $INSTDIR "$INSTDIR\Trovelle"
+    Return
+  ${EndIf}
+  MessageBox MB_OK|MB_ICONSTOP "Le dossier $INSTDIR et son dossier Trovelle contiennent déjà des fichiers d'un autre programme : Trovelle ne s'y installe pas. Rien n'a été changé." /SD IDOK
+  SetErrorLevel 2
+  Quit
+FunctionEnd
+
 Function .onInit
   ; An earlier choice stays as it was unless the command line says otherwise.
   StrCpy $Autostart 0
@@ -141,6 +195,7 @@ Function .onInit
       Quit
     ${EndIf}
   ${EndIf}
+  Call ChooseInstallFolder
 FunctionEnd
 
 Function OptionsPage

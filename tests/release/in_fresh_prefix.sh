@@ -4,8 +4,8 @@
 #   in_fresh_prefix.sh RELEASE_DIR NAME PROGRAM [ARGS...]
 # The program finds the release through TROVELLE_SETUP (the installer),
 # TROVELLE_UNZIPPED (the zip's files), TROVELLE_VERSION, and
-# TROVELLE_PORTABLE, a folder with blanks and accents where the zip is
-# unpacked inside the prefix.
+# TROVELLE_PORTABLE, the zip's folder, unpacked under blanks and accents in
+# the prefix into a folder that holds another program's readme.txt.
 set -euo pipefail
 release=$1 name=$2
 shift 2
@@ -27,11 +27,12 @@ session_start_wine
 version=$(cat "$release/version")
 export TROVELLE_VERSION=$version
 export TROVELLE_SETUP=$release/a/dist/trovelle-$version-setup.exe
-export TROVELLE_UNZIPPED=$release/unzipped
-portable="Mes outils/Trovelle $(printf '\xc3\xa9t\xc3\xa9') $version"
+export TROVELLE_UNZIPPED=$release/unzipped/Trovelle
+portable="Mes outils/T$(printf '\xc3\xa9l\xc3\xa9')chargements $version"
 mkdir -p "$WINEPREFIX/drive_c/$portable"
-unzip -q "$release/a/dist/trovelle-$version-win64.zip" -d "$WINEPREFIX/drive_c/$portable"
-export TROVELLE_PORTABLE="C:\\${portable//\//\\}"
+echo "another program's help" >"$WINEPREFIX/drive_c/$portable/readme.txt"
+unzip -q -n "$release/a/dist/trovelle-$version-win64.zip" -d "$WINEPREFIX/drive_c/$portable"
+export TROVELLE_PORTABLE="C:\\${portable//\//\\}\\Trovelle"
 status=0
 wine "$@" || status=$?
 # A passed test's prefix goes (it is large); a failed one stays to be looked at.

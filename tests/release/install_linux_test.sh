@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # scripts/install-linux for a user whose home is a scratch folder (a blank in
-# its name) that already holds a few files of its own: the files, the
-# desktop entries, every size of the icon, the launcher starting the program
-# on the X display (its first start makes the prefix), a reinstall, and
-# --uninstall leaving the home as it was.
+# its name) that already holds a few files of its own: zips that their
+# SHA256SUMS does not vouch for refused, then the files, the desktop
+# entries, every size of the icon, the launcher starting the program on the
+# X display (its first start makes the prefix), a reinstall, and --uninstall
+# leaving the home as it was.
 #   install_linux_test.sh SOURCE_DIR RELEASE_DIR
 set -uo pipefail
 src=$1 dir=$2
@@ -21,9 +22,19 @@ launcher=$HOME/.local/bin/trovelle
 status=0
 fail() { echo "FAIL: $*"; status=1; }
 
+# SHA256SUMS vouches by the zip's own line only: a renamed copy (the setup's
+# line still verifies) and other bytes are refused, nothing put in place.
+for bad in "copie-$(basename "$zip")||has no line for copie-" "$(basename "$zip")|x|does not match its line"; do
+  IFS='|' read -r name extra says <<<"$bad"
+  mkdir -p "$dir/linux/$name" && cp "$dir/a/dist/SHA256SUMS" "$dir/a/dist/trovelle-$version-setup.exe" "$dir/linux/$name/"
+  { cat "$zip"; printf '%s' "$extra"; } >"$dir/linux/$name/$name"
+  out=$(bash "$src/scripts/install-linux" --zip "$dir/linux/$name/$name" 2>&1) && fail "$name: installed"
+  [[ $out == *"$says"* && $(cd "$HOME" && find . | sort) == "$before" ]] || fail "$name: $out"
+done
+
 bash "$src/scripts/install-linux" --zip "$zip" --autostart || fail "install-linux --autostart"
 for f in trovelle.exe readme.txt LICENSE.txt; do
-  cmp -s "$share/$f" "$dir/unzipped/$f" || fail "$f is not the zip's"
+  cmp -s "$share/$f" "$dir/unzipped/Trovelle/$f" || fail "$f is not the zip's"
 done
 [ -x "$launcher" ] || fail "no launcher"
 for entry in "$HOME/.local/share/applications/trovelle.desktop" "$HOME/.config/autostart/trovelle.desktop"; do
@@ -34,7 +45,7 @@ done
 grep -qxF "Exec=\"$launcher\"" "$HOME/.local/share/applications/trovelle.desktop" || fail "Exec is not the launcher"
 
 # Every size that icon 128 of the program holds, each in its own folder.
-wrestool -x --type=14 --name=128 "$dir/unzipped/trovelle.exe" >"$dir/linux/icon128.ico"
+wrestool -x --type=14 --name=128 "$dir/unzipped/Trovelle/trovelle.exe" >"$dir/linux/icon128.ico"
 expected=$(icotool -l "$dir/linux/icon128.ico" |
   sed -n 's/.*--width=\([0-9]*\) --height=\([0-9]*\).*/\1x\2/p' | sort -u | tr '\n' ' ')
 actual=$(cd "$HOME/.local/share/icons/hicolor" && ls -d -- */apps/trovelle.png | cut -d/ -f1 | sort -u | tr '\n' ' ')

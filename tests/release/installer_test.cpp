@@ -431,6 +431,55 @@ TEST_F(Release, StartsAtLogonOnlyWhenAsked)
     EXPECT_FALSE(KeyExists(kUninstallKey));
 }
 
+// Folders given by /D= or only by the uninstall entry's location, and what
+// they hold already, which the install, an upgrade and the uninstall keep.
+struct FolderCase {
+    const char* what;
+    std::vector<std::wstring> others;  // a name ending in a backslash is a folder
+    bool earlierInstall, recordedOnly;
+    const wchar_t* goesTo;  // null: the installer stops
+};
+const FolderCase kFolderCases[] = {
+    {"empty", {}, false, false, L""},
+    {"another program's", {L"readme.txt", L"LICENSE.txt", L"uninstall.exe"}, false, false, L"\\Trovelle"},
+    {"the user's beside an earlier install", {L"notes.txt"}, true, false, L""},
+    {"recorded, Trovelle gone", {L"readme.txt"}, false, true, L"\\Trovelle"},
+    {"taken inside too", {L"notes.txt", L"Trovelle\\", L"Trovelle\\notes.txt"}, false, false, nullptr},
+};
+
+TEST_F(Release, AmongOtherFilesInstallsOnlyInAFolderOfItsOwn)
+{
+    int n = 0;
+    for (const FolderCase& c : kFolderCases) {
+        SCOPED_TRACE(c.what);
+        const std::wstring folder = L"C:\\cas " + std::to_wstring(++n);
+        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+        if (c.earlierInstall) {
+            ASSERT_EQ(RunSetup(L"/D=" + folder), 0u);
+        }
+        for (const std::wstring& name : c.others)
+            ASSERT_TRUE(name.back() == L'\\' ? CreateDirectoryW((folder + L"\\" + name).c_str(), nullptr) != FALSE
+                                              : WriteBytes(folder + L"\\" + name, Narrow(name)));
+        if (c.recordedOnly) {
+            ASSERT_TRUE(SetRegText(kUninstallKey, L"InstallLocation", folder));
+        }
+        const DWORD code = RunSetup(c.recordedOnly ? L"" : L"/D=" + folder);
+        if (c.goesTo == nullptr) {
+            EXPECT_EQ(code, 2u);
+            EXPECT_FALSE(KeyExists(kUninstallKey));
+        } else {
+            const std::wstring dir = folder + c.goesTo;
+            EXPECT_EQ(code, 0u);
+            ExpectShippedFilesIn(dir);
+            EXPECT_EQ(RunSetup(), 0u);  // an upgrade stays there
+            EXPECT_EQ(RegText(kUninstallKey, L"InstallLocation"), dir);
+            EXPECT_EQ(RunUninstaller(L"\"" + dir + L"\\uninstall.exe\" /S"), 0u);
+        }
+        for (const std::wstring& name : c.others)
+            EXPECT_TRUE(name.back() == L'\\' || ReadBytes(folder + L"\\" + name) == Narrow(name)) << Narrow(name);
+    }
+}
+
 // The texts of a window's visible descendants, in order.
 std::vector<std::string> VisibleTexts(HWND hWnd)
 {
@@ -621,7 +670,8 @@ TEST_F(Release, InstallerAsksWhenTheRunningProgramDoesNotClose)
 
 TEST(Portable, UnpackedUnderBlanksAndAccentsFindsItsHelp)
 {
-    // The test script unpacked the zip there.
+    // The test script unpacked the zip there, beside another program's
+    // readme.txt.
     const std::wstring folder = Setting("TROVELLE_PORTABLE");
     ASSERT_NE(folder.find(L' '), std::wstring::npos);
     ASSERT_NE(folder.find(L'\u00e9'), std::wstring::npos);

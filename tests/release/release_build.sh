@@ -2,7 +2,7 @@
 # The release of this test run, made once: scripts/release in a fresh clone
 # of the committed tree (HEAD of the source tree). Leaves in DIR:
 #   a/dist/     what scripts/release wrote
-#   unzipped/   the zip's files
+#   unzipped/   the zip unpacked: its folder Trovelle/ with the three files
 #   commit, version
 set -euo pipefail
 src=$1 dir=$2

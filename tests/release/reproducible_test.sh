@@ -24,7 +24,7 @@ done
 if [ $status -ne 0 ]; then
   mkdir -p "$dir/b/unzipped"
   unzip -q -o "$dir/b/dist"/*-win64.zip -d "$dir/b/unzipped"
-  cmp -l "$dir/unzipped/trovelle.exe" "$dir/b/unzipped/trovelle.exe" | head -n 20 || true
+  cmp -l "$dir/unzipped/Trovelle/trovelle.exe" "$dir/b/unzipped/Trovelle/trovelle.exe" | head -n 20 || true
 fi
 cat "$dir/a/dist/SHA256SUMS"
 exit $status
