@@ -337,8 +337,20 @@ void CKeeperDlg::OnAideAide()
 {
     char szPath[MAX_PATH] = {};
     ::GetModuleFileNameA(AfxGetInstanceHandle(), szPath, MAX_PATH);
-    const CString strHelp = HelpFileParameter(szPath);
-    Sys().ShellExecuteA(m_hWnd, "open", "notepad.exe", strHelp, nullptr, SW_SHOWNORMAL);
+    // By its full path: a bare name is looked for in the program's folder
+    // and the current one first, where a portable copy's download folder
+    // may hold any "notepad.exe".
+    char szSystem[MAX_PATH] = {};
+    CString strEditor;
+    if (const UINT n = ::GetWindowsDirectoryA(szSystem, MAX_PATH); n > 0 && n < MAX_PATH)
+        strEditor = EditorPath(szSystem);
+    if (strEditor.IsEmpty() || ::GetFileAttributesA(strEditor) == INVALID_FILE_ATTRIBUTES) {
+        if (const UINT n = ::GetSystemDirectoryA(szSystem, MAX_PATH); n > 0 && n < MAX_PATH)
+            strEditor = EditorPath(szSystem);
+    }
+    if (strEditor.IsEmpty())
+        return;  // no system folder: nothing that can be trusted to run
+    Sys().ShellExecuteA(m_hWnd, "open", strEditor, HelpFileParameter(szPath), ProgramFolder(szPath), SW_SHOWNORMAL);
 }
 
 void CKeeperDlg::SetStatusText(int nPart, const char* pszText) { m_wndStatusBar.SetText(pszText, nPart, 0); }

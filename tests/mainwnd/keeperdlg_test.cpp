@@ -377,8 +377,7 @@ TEST_F(MainWindow, AboutBoxRunsOverTheMainWindow)
 
 struct ShellCall {
     HWND hWnd;
-    std::string op, file, params;
-    bool bDirectory;
+    std::string op, file, params, directory;
     INT nShow;
     int nCalls = 0;
 };
@@ -386,7 +385,7 @@ ShellCall g_shell;
 
 HINSTANCE WINAPI RecordShellExecute(HWND h, LPCSTR op, LPCSTR file, LPCSTR params, LPCSTR dir, INT show)
 {
-    g_shell = {h, op ? op : "", file ? file : "", params ? params : "", dir != nullptr, show, g_shell.nCalls + 1};
+    g_shell = {h, op ? op : "", file ? file : "", params ? params : "", dir ? dir : "", show, g_shell.nCalls + 1};
     return reinterpret_cast<HINSTANCE>(42);
 }
 
@@ -404,14 +403,18 @@ TEST_F(MainWindow, HelpOpensReadmeBesideTheProgramInTheTextEditor)
 
     char szExe[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, szExe, MAX_PATH);
-    std::string expected(szExe);
-    expected = expected.substr(0, expected.rfind('\\')) + "\\readme.txt";
+    std::string folder(szExe);
+    folder = folder.substr(0, folder.rfind('\\'));
+    char szWindows[MAX_PATH] = {};
+    GetWindowsDirectoryA(szWindows, MAX_PATH);
     EXPECT_EQ(g_shell.nCalls, 1);
     EXPECT_EQ(g_shell.hWnd, hMain);
     EXPECT_EQ(g_shell.op, "open");
-    EXPECT_EQ(g_shell.file, "notepad.exe");
-    EXPECT_EQ(g_shell.params, expected);
-    EXPECT_FALSE(g_shell.bDirectory);
+    // The system's editor by its full path, never a "notepad.exe" found first
+    // in the program's folder or the current one.
+    EXPECT_EQ(g_shell.file, std::string(szWindows) + "\\notepad.exe");
+    EXPECT_EQ(g_shell.params, "\"" + folder + "\\readme.txt\"");
+    EXPECT_EQ(g_shell.directory, folder);
     EXPECT_EQ(g_shell.nShow, SW_SHOWNORMAL);
 }
 

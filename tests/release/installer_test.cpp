@@ -220,6 +220,7 @@ HWND OpenAboutBox(const ChildProcess& trovelle)
 // the first line of the text the editor shows. The editor is closed again.
 struct HelpSeen {
     std::wstring commandLine;
+    std::wstring image;  // the editor's program file
     std::string firstLine;
 };
 
@@ -246,6 +247,13 @@ HelpSeen AskForHelp(HWND hMain)
     HWND hEditor = nullptr;
     PumpUntil([&] { return (hEditor = FindProcessWindow(dwEditor, "Notepad")) != nullptr; }, 20000);
     seen.commandLine = ProcessCommandLine(dwEditor);
+    if (HANDLE hProcess = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, dwEditor)) {
+        wchar_t image[MAX_PATH] = {};
+        DWORD cch = MAX_PATH;
+        if (QueryFullProcessImageNameW(hProcess, 0, image, &cch))
+            seen.image = image;
+        CloseHandle(hProcess);
+    }
     HWND hEdit = hEditor != nullptr ? FindWindowExA(hEditor, nullptr, "Edit", nullptr) : nullptr;
     if (hEdit != nullptr) {
         char text[64] = {};
@@ -270,7 +278,8 @@ void StartAndAskForHelp(const std::wstring& folder)
     const HWND hMain = MainWindowOf(trovelle);
     ASSERT_NE(hMain, nullptr) << "no main window";
     const HelpSeen help = AskForHelp(hMain);
-    EXPECT_TRUE(EndsWith(help.commandLine, L" " + folder + L"\\readme.txt")) << Narrow(help.commandLine);
+    EXPECT_TRUE(EndsWith(help.commandLine, L" \"" + folder + L"\\readme.txt\"")) << Narrow(help.commandLine);
+    EXPECT_TRUE(SameFile(help.image, KnownFolder(CSIDL_WINDOWS) + L"\\notepad.exe")) << Narrow(help.image);
     EXPECT_EQ(help.firstLine, "Trovelle version 1.0");
     PostMessageW(hMain, WM_COMMAND, MAKEWPARAM(ID_FICHIER_QUITTER, 0), 0);
     ASSERT_TRUE(trovelle.WaitForExit(20000));
@@ -676,7 +685,17 @@ TEST(Portable, UnpackedUnderBlanksAndAccentsFindsItsHelp)
     ASSERT_NE(folder.find(L' '), std::wstring::npos);
     ASSERT_NE(folder.find(L'\u00e9'), std::wstring::npos);
     ASSERT_TRUE(Exists(folder + L"\\trovelle.exe")) << Narrow(folder);
+    // A download folder may hold any "notepad.exe", and so may the folder the
+    // program is started from: neither is the editor that Help runs.
+    wchar_t current[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, current);
+    const std::wstring planted[] = {folder + L"\\notepad.exe", std::wstring(current) + L"\\notepad.exe"};
+    const std::wstring editor = KnownFolder(CSIDL_SYSTEM) + L"\\notepad.exe";
+    for (const std::wstring& p : planted)
+        ASSERT_TRUE(CopyFileW(editor.c_str(), p.c_str(), FALSE)) << Narrow(p);
     StartAndAskForHelp(folder);
+    for (const std::wstring& p : planted)
+        DeleteFileW(p.c_str());
 }
 
 }  // namespace
