@@ -28,7 +28,7 @@ SysApi& Sys()
         ::RegOpenKeyExA,      ::RegCreateKeyExA,  ::RegQueryValueExA,
         ::RegSetValueExA,     ::RegCloseKey,
         ::GetTickCount,
-        ::MessageBoxA,        ::ShellExecuteA,
+        ::MessageBoxW,        ::ShellExecuteA,
         User32Function<UINT(WINAPI*)(HWND)>("GetDpiForWindow"),
         User32Function<int(WINAPI*)(int, UINT)>("GetSystemMetricsForDpi"),
         ::Shell_NotifyIconA,  ::TrackPopupMenuEx,
