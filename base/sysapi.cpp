@@ -35,7 +35,7 @@ SysApi& Sys()
         SystemFunction<BOOL(WINAPI*)(DWORD)>("kernel32.dll", "SetDefaultDllDirectories"),
         SystemFunction<BOOL(WINAPI*)(LPCWSTR)>("kernel32.dll", "SetDllDirectoryW"),
         ::GetTickCount,
-        ::MessageBoxA,        ::ShellExecuteA,
+        ::MessageBoxW,        ::ShellExecuteA,
         User32Function<UINT(WINAPI*)(HWND)>("GetDpiForWindow"),
         User32Function<int(WINAPI*)(int, UINT)>("GetSystemMetricsForDpi"),
         ::Shell_NotifyIconA,  ::TrackPopupMenuEx,

@@ -55,7 +55,7 @@ struct SysApi {
     DWORD(WINAPI* GetTickCount)();
 
     // User interface
-    int(WINAPI* MessageBoxA)(HWND, LPCSTR, LPCSTR, UINT);
+    int(WINAPI* MessageBoxW)(HWND, LPCWSTR, LPCWSTR, UINT);
     HINSTANCE(WINAPI* ShellExecuteA)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
 
     // Display scale. Resolved at run time: null on systems without them.

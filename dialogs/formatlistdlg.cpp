@@ -61,7 +61,7 @@ BOOL CFormatListDlg::OnInitDialog()
         {Texts::kFormatColumnSize, LVCFMT_RIGHT, ScaleForDpi(100, nDpi)},
     };
     for (int i = 0; i < 3; ++i)
-        m_list.InsertColumn(i, columns[i].pszHeading, columns[i].nFormat, columns[i].cx, i);
+        m_list.InsertColumn(i, CA2W(columns[i].pszHeading, Texts::kCodePage), columns[i].nFormat, columns[i].cx, i);
 
     FillFormatList();
     return TRUE;
@@ -96,9 +96,9 @@ void CFormatListDlg::FillFormatList()
 
         CString strId;
         strId.Format(Texts::kFormatId, static_cast<int>(nFormat));
-        m_list.SetItemText(nItem, 1, strId);
+        m_list.SetItemText(nItem, 1, CA2W(strId, Texts::kCodePage));
         // Asking for the data makes the owner render a delayed format.
-        m_list.SetItemText(nItem, 2, SizeText(nFormat, Sys().GetClipboardData(nFormat)));
+        m_list.SetItemText(nItem, 2, CA2W(SizeText(nFormat, Sys().GetClipboardData(nFormat)), Texts::kCodePage));
     }
     Sys().CloseClipboard();
     m_list.SendMessage(WM_SETREDRAW, TRUE);

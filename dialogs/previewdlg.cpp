@@ -59,16 +59,16 @@ BOOL CPreviewDlg::OnInitDialog()
 
     switch (m_nFormat) {
     case CF_TEXT:
-        SetWindowText(Texts::kPreviewText);
+        SetCaption(CA2W(Texts::kPreviewText, Texts::kCodePage));
         // Another program wrote the block: it ends at its first NUL or at
         // the end of the record, whichever comes first.
         ShowText(TextBlockText(m_pData, m_dwSize));
         break;
     case CF_DIB:
-        SetWindowText(Texts::kPreviewBitmap);
+        SetCaption(CA2W(Texts::kPreviewBitmap, Texts::kCodePage));
         break;
     case CF_HDROP:
-        SetWindowText(Texts::kPreviewFiles);
+        SetCaption(CA2W(Texts::kPreviewFiles, Texts::kCodePage));
         // Read here rather than by the shell: the record is private memory,
         // not a drop handle, and its names are bounded by its size only.
         ShowText(DropFilesText(ReadDropFiles(m_pData, m_dwSize)));
@@ -115,7 +115,8 @@ void CPreviewDlg::OnPaint()
     default: {
         CRect rc;
         GetClientRect(&rc);
-        ::DrawTextA(dc, Texts::kPreviewUnknown, -1, &rc, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+        ::DrawTextW(dc, CA2W(Texts::kPreviewUnknown, Texts::kCodePage), -1, &rc,
+                    DT_SINGLELINE | DT_VCENTER | DT_CENTER);
         break;
     }
     }

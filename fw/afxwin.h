@@ -1,5 +1,6 @@
 // Our small stand-in for the classic application framework, on plain Win32
-// with the ANSI functions: what Trovelle uses of it, under the same names.
+// with the ANSI functions (the wide ones where a text must not depend on the
+// system's code page): what Trovelle uses of it, under the same names.
 #pragma once
 
 #include <windows.h>
@@ -8,6 +9,7 @@
 
 #include "base/cstring.h"
 #include "base/sysapi.h"
+#include "fw/conv.h"
 #include "fw/rect.h"
 #include "fw/msgmap.h"
 #include "fw/wnd.h"

@@ -7,15 +7,15 @@ void CEdit::SetSel(int nStartChar, int nEndChar, BOOL bNoScroll)
         SendMessage(EM_SCROLLCARET);
 }
 
-int CListCtrl::InsertColumn(int nCol, LPCSTR lpszHeading, int nFormat, int nWidth, int nSubItem)
+int CListCtrl::InsertColumn(int nCol, LPCWSTR lpszHeading, int nFormat, int nWidth, int nSubItem)
 {
-    LVCOLUMNA col{};
+    LVCOLUMNW col{};
     col.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     col.fmt = nFormat;
     col.cx = nWidth;
-    col.pszText = const_cast<LPSTR>(lpszHeading);
+    col.pszText = const_cast<LPWSTR>(lpszHeading);
     col.iSubItem = nSubItem;
-    return static_cast<int>(SendMessage(LVM_INSERTCOLUMNA, static_cast<WPARAM>(nCol), reinterpret_cast<LPARAM>(&col)));
+    return static_cast<int>(SendMessage(LVM_INSERTCOLUMNW, static_cast<WPARAM>(nCol), reinterpret_cast<LPARAM>(&col)));
 }
 
 DWORD_PTR CListCtrl::GetItemData(int nItem) const
@@ -45,12 +45,12 @@ CString CListCtrl::GetItemText(int nItem, int nSubItem) const
     }
 }
 
-BOOL CListCtrl::SetItemText(int nItem, int nSubItem, LPCSTR lpszText)
+BOOL CListCtrl::SetItemText(int nItem, int nSubItem, LPCWSTR lpszText)
 {
-    LVITEMA item{};
+    LVITEMW item{};
     item.iSubItem = nSubItem;
-    item.pszText = const_cast<LPSTR>(lpszText);
-    return static_cast<BOOL>(SendMessage(LVM_SETITEMTEXTA, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item)));
+    item.pszText = const_cast<LPWSTR>(lpszText);
+    return static_cast<BOOL>(SendMessage(LVM_SETITEMTEXTW, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item)));
 }
 
 BOOL CStatusBarCtrl::Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID)

@@ -1,6 +1,9 @@
 // Wrappers of the edit, list view and status bar controls: each call is the
 // control's message. A wrapper is bound to its control by DDX_Control,
 // SubclassDlgItem or Create, or views a control that is not ours (CWndView).
+// The texts a program sets (headings, sub-items, parts) go in as UTF-16, so
+// that they read the same in any code page; item labels are names in the
+// system's code page and go in and out as 8-bit text.
 #pragma once
 
 #include <windows.h>
@@ -26,7 +29,7 @@ public:
         return CImageListHandle(reinterpret_cast<HIMAGELIST>(
             SendMessage(LVM_SETIMAGELIST, static_cast<WPARAM>(nImageList), reinterpret_cast<LPARAM>(hImageList))));
     }
-    int InsertColumn(int nCol, LPCSTR lpszHeading, int nFormat, int nWidth, int nSubItem);
+    int InsertColumn(int nCol, LPCWSTR lpszHeading, int nFormat, int nWidth, int nSubItem);
 
     int InsertItem(const LVITEMA* pItem)
     {
@@ -46,7 +49,7 @@ public:
     DWORD_PTR GetItemData(int nItem) const;
     // The whole text, however long.
     CString GetItemText(int nItem, int nSubItem) const;
-    BOOL SetItemText(int nItem, int nSubItem, LPCSTR lpszText);
+    BOOL SetItemText(int nItem, int nSubItem, LPCWSTR lpszText);
 
     // The label editor, not ours: null when editing did not start.
     HWND EditLabel(int nItem) { return reinterpret_cast<HWND>(SendMessage(LVM_EDITLABELA, static_cast<WPARAM>(nItem))); }
@@ -62,9 +65,9 @@ public:
         return static_cast<BOOL>(SendMessage(SB_SETPARTS, static_cast<WPARAM>(nParts), reinterpret_cast<LPARAM>(pWidths)));
     }
     // nType: 0 or drawing flags such as SBT_NOBORDERS.
-    BOOL SetText(LPCSTR lpszText, int nPane, int nType)
+    BOOL SetText(LPCWSTR lpszText, int nPane, int nType)
     {
         return static_cast<BOOL>(
-            SendMessage(SB_SETTEXTA, static_cast<WPARAM>(nPane | nType), reinterpret_cast<LPARAM>(lpszText)));
+            SendMessage(SB_SETTEXTW, static_cast<WPARAM>(nPane | nType), reinterpret_cast<LPARAM>(lpszText)));
     }
 };

@@ -1,5 +1,7 @@
 #include "fw/ddx.h"
 
+#include <cwchar>
+
 #include "fw/fwres.h"
 #include "fw/winapp.h"
 #include "fw/wnd.h"
@@ -50,12 +52,14 @@ void DDV_MaxChars(CDataExchange* pDX, const CString& value, int nChars)
 {
     if (pDX->m_bSaveAndValidate && value.GetLength() > nChars) {
         // The program's text in its language; the framework's own otherwise.
-        char szFormat[256] = {};
-        if (::LoadStringA(AfxGetResourceHandle(), AFX_IDP_PARSE_STRING_SIZE, szFormat, sizeof szFormat) <= 0)
-            ::lstrcpynA(szFormat, "Enter no more than %d characters.", sizeof szFormat);
-        CString prompt;
-        prompt.Format(szFormat, nChars);
-        AfxMessageBox(prompt, MB_ICONEXCLAMATION);
+        // Wide, as the resource holds it: an 8-bit copy would lose what the
+        // system's code page lacks.
+        wchar_t szFormat[256] = {};
+        if (::LoadStringW(AfxGetResourceHandle(), AFX_IDP_PARSE_STRING_SIZE, szFormat, 256) <= 0)
+            ::lstrcpynW(szFormat, L"Enter no more than %d characters.", 256);
+        wchar_t szPrompt[300] = {};
+        std::swprintf(szPrompt, 300, szFormat, nChars);
+        AfxMessageBox(szPrompt, MB_ICONEXCLAMATION);
         pDX->Fail();
     }
     if (pDX->m_idLastControl != 0 && pDX->m_bEditLastControl)

@@ -21,9 +21,9 @@ public:
 
     UINT EnableMenuItem(UINT nIDEnableItem, UINT nEnable) { return ::EnableMenuItem(this->m_h, nIDEnableItem, nEnable); }
     UINT CheckMenuItem(UINT nIDCheckItem, UINT nCheck) { return ::CheckMenuItem(this->m_h, nIDCheckItem, nCheck); }
-    BOOL ModifyMenu(UINT nPosition, UINT nFlags, UINT_PTR nIDNewItem = 0, LPCSTR lpszNewItem = nullptr)
+    BOOL ModifyMenu(UINT nPosition, UINT nFlags, UINT_PTR nIDNewItem = 0, LPCWSTR lpszNewItem = nullptr)
     {
-        return ::ModifyMenuA(this->m_h, nPosition, nFlags, nIDNewItem, lpszNewItem);
+        return ::ModifyMenuW(this->m_h, nPosition, nFlags, nIDNewItem, lpszNewItem);
     }
     // The pop-up at that place, owned by this menu.
     CMenuT<false> GetSubMenu(int nPos) const { return CMenuT<false>(::GetSubMenu(this->m_h, nPos)); }

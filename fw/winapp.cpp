@@ -1,6 +1,7 @@
 #include "fw/winapp.h"
 
 #include "base/sysapi.h"
+#include "fw/conv.h"
 #include "fw/wnd.h"
 
 namespace {
@@ -65,7 +66,7 @@ HINSTANCE AfxGetInstanceHandle() { return g_pApp != nullptr ? g_pApp->m_hInstanc
 
 HINSTANCE AfxGetResourceHandle() { return AfxGetInstanceHandle(); }
 
-int AfxMessageBox(LPCSTR lpszText, UINT nType, UINT)
+int AfxMessageBox(LPCWSTR lpszText, UINT nType, UINT)
 {
     if ((nType & MB_ICONMASK) == 0) {
         switch (nType & MB_TYPEMASK) {
@@ -81,6 +82,8 @@ int AfxMessageBox(LPCSTR lpszText, UINT nType, UINT)
             break;
         }
     }
-    return Sys().MessageBoxA(CWnd::GetSafeOwner_(nullptr), lpszText,
-                             g_pApp != nullptr ? g_pApp->m_pszAppName : nullptr, nType);
+    // The name, like the file name it is taken from, is in the system's code page.
+    const CA2W caption(g_pApp != nullptr ? g_pApp->m_pszAppName : nullptr, CP_ACP);
+    return Sys().MessageBoxW(CWnd::GetSafeOwner_(nullptr), lpszText,
+                             g_pApp != nullptr ? static_cast<LPCWSTR>(caption) : nullptr, nType);
 }

@@ -52,6 +52,6 @@ HINSTANCE AfxGetResourceHandle();
 inline void AfxEnableControlContainer() {}
 
 // A message box owned by the main window (or the dialog running over it),
-// with the application's name as its caption, through Sys().MessageBoxA.
+// with the application's name as its caption, through Sys().MessageBoxW.
 // A box given no icon gets the usual one for its buttons.
-int AfxMessageBox(LPCSTR lpszText, UINT nType = MB_OK, UINT nIDHelp = 0);
+int AfxMessageBox(LPCWSTR lpszText, UINT nType = MB_OK, UINT nIDHelp = 0);

@@ -81,6 +81,15 @@ public:
     // A system metric (an icon's size, say) at nDpi.
     static int GetSystemMetricsForDpi(int nIndex, UINT nDpi);
     void SetWindowText(LPCSTR lpszString) { ::SetWindowTextA(m_hWnd, lpszString); }
+    // A caption as UTF-16, the same in any code page. Our windows are 8-bit
+    // ones: SetWindowTextW would hand their procedures the text in the
+    // system's code page, losing what it lacks. The default processing holds
+    // a caption and takes it as it is (not so a control with a text of its
+    // own, such as an edit).
+    void SetCaption(LPCWSTR lpszCaption)
+    {
+        ::DefWindowProcW(m_hWnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(lpszCaption));
+    }
 
     // Data exchange between the controls and the members (DoDataExchange);
     // FALSE when a validation failed, the user having been told.

@@ -153,7 +153,7 @@ bool CKeeperDlg::RestoreItem(int nItem, CClipList::Node* pNode)
         return false;
     }
     // Written after the restore, so it replaces what the notice wrote.
-    SetStatusText(0, Texts::kOnClipboard + m_wndClipList.GetItemText(nItem, 0));
+    SetOnClipboardText(m_wndClipList.GetItemText(nItem, 0));
     RedrawStatusBar();
     return true;
 }

@@ -114,7 +114,7 @@ BOOL CKeeperDlg::OnInitDialog()
 
     m_wndStatusBar.Create(WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, CRect(0, 0, 0, 0), this, IDC_STATUSBAR);
     SetStatusParts();
-    m_wndStatusBar.SetText(Texts::kTotalAtStart, 2, 0);
+    SetStatusText(2, Texts::kTotalAtStart);
     CRect rcStatus;
     m_wndStatusBar.GetClientRect(&rcStatus);
     LayOut(rcStatus.Height());
@@ -353,7 +353,19 @@ void CKeeperDlg::OnAideAide()
     Sys().ShellExecuteA(m_hWnd, "open", strEditor, HelpFileParameter(szPath), ProgramFolder(szPath), SW_SHOWNORMAL);
 }
 
-void CKeeperDlg::SetStatusText(int nPart, const char* pszText) { m_wndStatusBar.SetText(pszText, nPart, 0); }
+void CKeeperDlg::SetStatusText(int nPart, const char* pszText)
+{
+    m_wndStatusBar.SetText(CA2W(pszText, Texts::kCodePage), nPart, 0);
+}
+
+void CKeeperDlg::SetOnClipboardText(const CString& strName)
+{
+    // The name is another program's title or a clip's label: it is in the
+    // system's code page, as it was read, and our prefix is not.
+    std::wstring text = CA2W(Texts::kOnClipboard, Texts::kCodePage).String();
+    text += CA2W(strName, CP_ACP);
+    m_wndStatusBar.SetText(text.c_str(), 0, 0);
+}
 
 void CKeeperDlg::RedrawStatusBar()
 {

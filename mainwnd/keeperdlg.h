@@ -153,8 +153,11 @@ private:
     // The notification area's icon at the window's DPI.
     HICON TrayIcon() const;
     void SetStatusParts();
-    // Status parts are written, then the bar is redrawn at once.
+    // Status parts are written, then the bar is redrawn at once. A text of
+    // the program's; or, for part 0, the prefix and the name of what is on
+    // the clipboard.
     void SetStatusText(int nPart, const char* pszText);
+    void SetOnClipboardText(const CString& strName);
     void RedrawStatusBar();
     void ShowTrayMenu();
     // The viewer chain: joined with the listener at initialisation, left

@@ -77,7 +77,8 @@ void CKeeperDlg::ShowTrayMenu()
     if (popup.GetSafeHmenu() == nullptr)
         return;
     if (!IsIconic() && IsWindowVisible())
-        popup.ModifyMenu(ID_POPUP_AFFICHER, MF_BYCOMMAND | MF_STRING, ID_POPUP_AFFICHER, Texts::kTrayHide);
+        popup.ModifyMenu(ID_POPUP_AFFICHER, MF_BYCOMMAND | MF_STRING, ID_POPUP_AFFICHER,
+                         CA2W(Texts::kTrayHide, Texts::kCodePage));
     POINT pt = {};
     ::GetCursorPos(&pt);
     // Without the foreground the menu would not close when the user clicks

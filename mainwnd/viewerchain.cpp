@@ -4,7 +4,6 @@
 
 #include "app/keeperapp.h"
 #include "clips/clip.h"
-#include "res/texts.h"
 
 namespace {
 
@@ -156,14 +155,14 @@ void CKeeperDlg::OnClipboardChange()
     const bool bLateOwnWrite = !m_bRestoring && m_dwOwnWriteSequence != 0 && dwSequence == m_dwOwnWriteSequence &&
                                ::GetClipboardOwner() == m_hWnd;
     if (!bLateOwnWrite) {
-        CString strText;
-        if (const HWND hTop = GetOwnerTitleWindow(); hTop != nullptr) {
-            const CString strTitle = GetWindowTextOf(hTop);
-            // No prefix without a name.
-            if (!strTitle.IsEmpty())
-                strText = Texts::kOnClipboard + strTitle;
-        }
-        SetStatusText(0, strText);
+        CString strTitle;
+        if (const HWND hTop = GetOwnerTitleWindow(); hTop != nullptr)
+            strTitle = GetWindowTextOf(hTop);
+        // No prefix without a name.
+        if (strTitle.IsEmpty())
+            SetStatusText(0, "");
+        else
+            SetOnClipboardText(strTitle);
         RedrawStatusBar();
     }
 

@@ -1,8 +1,12 @@
 // The texts the program sets at run time, in Windows-1252. Everything else the
-// user reads lives in the resources.
+// user reads lives in the resources. They are handed to the system as UTF-16,
+// converted from kCodePage: the 8-bit calls would read them in the system's
+// own code page, which is another one on many systems.
 #pragma once
 
 namespace Texts {
+inline constexpr unsigned kCodePage = 1252;
+
 inline constexpr char kAllocError[] = "Erreur d'allocation m\xe9moire";
 inline constexpr char kTotalAtStart[] = "Total : 0.0 Ko";
 
@@ -32,8 +36,9 @@ inline constexpr char kPreviewBitmap[] = "Aper\xe7u : Bitmap";
 inline constexpr char kPreviewFiles[] = "Aper\xe7u : Fichiers";
 inline constexpr char kPreviewUnknown[] = "Unable to display format.";
 
-// The notification area: the icon's tip, and the first item of its menu while
-// the window is shown (the resource holds the other form).
+// The notification area: the icon's tip (ASCII, as the icon's record is the
+// 8-bit one), and the first item of its menu while the window is shown (the
+// resource holds the other form).
 inline constexpr char kTrayTip[] = "Trovelle";
 inline constexpr char kTrayHide[] = "&Cacher Trovelle";
 }

@@ -43,7 +43,7 @@ struct KeyLog {
     int failSetAt = 0;    // RegSetValueExA number that fails (1-based)
     int failOpenAt = 0;   // open/create number that fails
     int messages = 0;
-    std::string messageText;
+    std::wstring messageText;
     UINT messageType = 0;
 };
 KeyLog g_log;
@@ -81,7 +81,7 @@ LSTATUS WINAPI LogSet(HKEY h, LPCSTR name, DWORD res, DWORD type, const BYTE* da
         return ERROR_ACCESS_DENIED;
     return ::RegSetValueExA(h, name, res, type, data, size);
 }
-int WINAPI LogMessage(HWND, LPCSTR text, LPCSTR, UINT type)
+int WINAPI LogMessage(HWND, LPCWSTR text, LPCWSTR, UINT type)
 {
     ++g_log.messages;
     g_log.messageText = text;
@@ -109,7 +109,7 @@ protected:
     SysOverride<decltype(SysApi::RegCreateKeyExA)> create{&SysApi::RegCreateKeyExA, LogCreate};
     SysOverride<decltype(SysApi::RegCloseKey)> close{&SysApi::RegCloseKey, LogClose};
     SysOverride<decltype(SysApi::RegSetValueExA)> set{&SysApi::RegSetValueExA, LogSet};
-    SysOverride<decltype(SysApi::MessageBoxA)> box{&SysApi::MessageBoxA, LogMessage};
+    SysOverride<decltype(SysApi::MessageBoxW)> box{&SysApi::MessageBoxW, LogMessage};
 };
 
 TEST_F(Settings, FirstStartLoadsNothingAndTheSaveCreatesTheKeys)
@@ -247,7 +247,7 @@ TEST_F(Settings, DispositionBlockThatCannotBeAllocated)
     CKeeperApp app;
     EXPECT_FALSE(app.SaveSettings());
     EXPECT_EQ(g_log.messages, 1);
-    EXPECT_EQ(g_log.messageText, "Erreur d'allocation m\xe9moire");
+    EXPECT_EQ(g_log.messageText, L"Erreur d'allocation m\u00e9moire");
     EXPECT_EQ(g_log.messageType, static_cast<UINT>(MB_OK | MB_ICONSTOP));
     EXPECT_EQ(g_log.messageType, 16u);
     EXPECT_TRUE(g_log.access.empty());  // the registry was not touched

@@ -14,12 +14,12 @@ namespace {
 
 struct Box {
     int nCalls = 0;
-    std::string text;
+    std::wstring text;
     UINT type = 0;
 };
 Box g_box;
 
-int WINAPI RecordBox(HWND, LPCSTR text, LPCSTR, UINT type)
+int WINAPI RecordBox(HWND, LPCWSTR text, LPCWSTR, UINT type)
 {
     ++g_box.nCalls;
     g_box.text = text;
@@ -73,7 +73,7 @@ TEST(NameDialog, TypingStopsAtFiftyCharactersAndTheTextIsTakenAsTyped)
 TEST(NameDialog, ALongerTextIsRefusedAndTheDialogStaysOpen)
 {
     g_box = {};
-    SysOverride<decltype(SysApi::MessageBoxA)> box(&SysApi::MessageBoxA, RecordBox);
+    SysOverride<decltype(SysApi::MessageBoxW)> box(&SysApi::MessageBoxW, RecordBox);
     CNameDlg dlg;
     dlg.m_strName = "avant";
     INT_PTR result = 0;
@@ -98,7 +98,7 @@ TEST(NameDialog, ALongerTextIsRefusedAndTheDialogStaysOpen)
     EXPECT_TRUE(script.RunModal(dlg, &result));
     EXPECT_EQ(initial, "avant");
     EXPECT_EQ(g_box.nCalls, 1);
-    EXPECT_NE(g_box.text.find("50"), std::string::npos) << g_box.text;
+    EXPECT_EQ(g_box.text, L"Entrez au plus 50 caract\u00e8res.");
     EXPECT_TRUE(bOpenAfterOk);
     EXPECT_EQ(hFocusAfterOk, hEdit);
     EXPECT_EQ(selStart, 0u);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/fw/fw_test_support.h"
+#include "tests/support/controls.h"
 
 namespace {
 
@@ -40,8 +41,8 @@ TEST_F(FwControls, ListItemsKeepTheirTextAndData)
     EXPECT_EQ(ListView_GetItemCount(list), 2);
     EXPECT_STREQ(list.GetItemText(0, 0), "Texte");
     EXPECT_EQ(std::string(list.GetItemText(1, 0)), longText);  // past the first buffers
-    EXPECT_TRUE(list.SetItemText(0, 0, "Image 1"));
-    EXPECT_STREQ(list.GetItemText(0, 0), "Image 1");
+    EXPECT_TRUE(list.SetItemText(0, 0, L"Image \u00e9t\u00e9"));
+    EXPECT_STREQ(list.GetItemText(0, 0), "Image \xe9t\xe9");
     EXPECT_EQ(list.GetItemData(1), data);
     EXPECT_EQ(list.GetItemData(0), 0u);
 
@@ -49,16 +50,16 @@ TEST_F(FwControls, ListItemsKeepTheirTextAndData)
     ListView_SetItemState(list, 1, LVIS_SELECTED, LVIS_SELECTED);
     EXPECT_EQ(list.GetNextItem(-1, LVNI_SELECTED), 1);
 
-    EXPECT_EQ(list.InsertColumn(0, "Taille", LVCFMT_RIGHT, 80, 0), 0);
-    char szHeading[16] = {};
-    LVCOLUMNA col{};
+    EXPECT_EQ(list.InsertColumn(0, L"Dur\u00e9e", LVCFMT_RIGHT, 80, 0), 0);
+    wchar_t szHeading[16] = {};
+    LVCOLUMNW col{};
     col.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
     col.pszText = szHeading;
-    col.cchTextMax = sizeof szHeading;
-    ASSERT_TRUE(list.SendMessage(LVM_GETCOLUMNA, 0, reinterpret_cast<LPARAM>(&col)));
+    col.cchTextMax = 16;
+    ASSERT_TRUE(list.SendMessage(LVM_GETCOLUMNW, 0, reinterpret_cast<LPARAM>(&col)));
     EXPECT_EQ(col.cx, 80);
     EXPECT_EQ(col.fmt & LVCFMT_JUSTIFYMASK, LVCFMT_RIGHT);
-    EXPECT_STREQ(szHeading, "Taille");
+    EXPECT_STREQ(szHeading, L"Dur\u00e9e");
 
     EXPECT_TRUE(list.DeleteItem(0));
     EXPECT_EQ(list.GetItemData(0), data);
@@ -77,20 +78,20 @@ TEST_F(FwControls, StatusBarPartsAndTexts)
     EXPECT_EQ(bar.SendMessage(SB_GETPARTS, 3, reinterpret_cast<LPARAM>(read)), 3);
     EXPECT_EQ(std::vector<int>(read, read + 3), std::vector<int>(edges, edges + 3));
 
-    const CString part0 = "Dans le presse-papier : Bloc-notes";
-    EXPECT_TRUE(bar.SetText(part0, 0, 0));
-    EXPECT_TRUE(bar.SetText("Total : 0.0 Ko", 2, SBT_NOBORDERS));
+    const std::wstring part0 = L"Dans le presse-papier : Bloc-notes \u00e9t\u00e9";
+    EXPECT_TRUE(bar.SetText(part0.c_str(), 0, 0));
+    EXPECT_TRUE(bar.SetText(L"Total : 0.0 Ko", 2, SBT_NOBORDERS));
     auto text = [&](int nPart, int* pType) {
-        char sz[128] = {};
-        *pType = HIWORD(bar.SendMessage(SB_GETTEXTA, static_cast<WPARAM>(nPart), reinterpret_cast<LPARAM>(sz)));
-        return std::string(sz);
+        wchar_t sz[128] = {};
+        *pType = HIWORD(bar.SendMessage(SB_GETTEXTW, static_cast<WPARAM>(nPart), reinterpret_cast<LPARAM>(sz)));
+        return std::wstring(sz);
     };
     int nType = -1;
-    EXPECT_EQ(text(0, &nType), part0.GetString());
+    EXPECT_EQ(text(0, &nType), part0);
     EXPECT_EQ(nType, 0);
-    EXPECT_EQ(text(2, &nType), "Total : 0.0 Ko");
+    EXPECT_EQ(text(2, &nType), L"Total : 0.0 Ko");
     EXPECT_EQ(nType, SBT_NOBORDERS);
-    EXPECT_EQ(text(1, &nType), "");
+    EXPECT_EQ(text(1, &nType), L"");
 }
 
 // Each holder of the image list is one reference: two of ours, plus the
@@ -185,12 +186,12 @@ TEST(FwMenu, OwnsWhatItLoadsAndNotWhatItViews)
             popup.CheckMenuItem(ID_FW_SECOND, MF_BYCOMMAND | MF_CHECKED);
             EXPECT_EQ(GetMenuState(popup, ID_FW_FIRST, MF_BYCOMMAND) & MF_GRAYED, static_cast<UINT>(MF_GRAYED));
             EXPECT_EQ(GetMenuState(popup, ID_FW_SECOND, MF_BYCOMMAND) & MF_CHECKED, static_cast<UINT>(MF_CHECKED));
-            EXPECT_TRUE(popup.ModifyMenu(ID_FW_FIRST, MF_BYCOMMAND | MF_STRING, ID_FW_FIRST, "&Autre"));
+            EXPECT_TRUE(popup.ModifyMenu(ID_FW_FIRST, MF_BYCOMMAND | MF_STRING, ID_FW_FIRST, L"&Apr\u00e8s"));
         }
         EXPECT_TRUE(IsMenu(hPopup));  // the view went, the menu stays
-        char sz[32] = {};
-        GetMenuStringA(hPopup, ID_FW_FIRST, sz, sizeof sz, MF_BYCOMMAND);
-        EXPECT_STREQ(sz, "&Autre");
+        wchar_t sz[32] = {};
+        GetMenuStringW(hPopup, ID_FW_FIRST, sz, 32, MF_BYCOMMAND);
+        EXPECT_STREQ(sz, L"&Apr\u00e8s");
     }
     EXPECT_FALSE(IsMenu(hMenu));
 
@@ -210,6 +211,8 @@ TEST(FwWnd, AWindowGoesWithItsObjectUnlessDetached)
         ASSERT_TRUE(IsWindow(hWnd));
         wnd.SetWindowText(std::string(300, 'a').c_str());
         EXPECT_EQ(CWnd::GetWindowTextOf(wnd).GetLength(), 300);
+        wnd.SetCaption(L"\u00e9t\u00e9 \u041f");  // a letter that code page 1252 lacks
+        EXPECT_EQ(CaptionW(wnd), L"\u00e9t\u00e9 \u041f");
     }
     EXPECT_FALSE(IsWindow(hWnd));
     {
@@ -230,13 +233,14 @@ TEST(FwWinApp, NamesAndOwnsItsMessageBoxes)
     COwnerWnd main;
     theTestApp.m_pMainWnd = &main;
     BoxRecorder boxes;
-    AfxMessageBox("Un");
-    AfxMessageBox("Deux", MB_YESNO);
-    AfxMessageBox("Trois", MB_OK | MB_ICONSTOP);
+    AfxMessageBox(L"Un \u00e9t\u00e9");
+    AfxMessageBox(L"Deux", MB_YESNO);
+    AfxMessageBox(L"Trois", MB_OK | MB_ICONSTOP);
     theTestApp.m_pMainWnd = nullptr;
     ASSERT_EQ(boxes.s_boxes.size(), 3u);
     EXPECT_EQ(boxes.s_boxes[0].hOwner, main.m_hWnd);
-    EXPECT_EQ(boxes.s_boxes[0].caption, "test_fw");
+    EXPECT_EQ(boxes.s_boxes[0].text, L"Un \u00e9t\u00e9");
+    EXPECT_EQ(boxes.s_boxes[0].caption, L"test_fw");
     EXPECT_EQ(boxes.s_boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
     EXPECT_EQ(boxes.s_boxes[1].type, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION));
     EXPECT_EQ(boxes.s_boxes[2].type, static_cast<UINT>(MB_OK | MB_ICONSTOP));

@@ -67,8 +67,8 @@ TEST(DdxExchange, ATextTooLongIsRefusedAndTheDialogStaysOpen)
     EXPECT_EQ(nEnd, 12);
     ASSERT_EQ(nBoxes, 1u);
     const BoxRecorder::Box& box = boxes.s_boxes[0];
-    EXPECT_EQ(box.text, "Entrez au plus 10 caract\xe8res.");
-    EXPECT_EQ(box.caption, "test_fw");
+    EXPECT_EQ(box.text, L"Entrez au plus 10 caract\u00e8res.");
+    EXPECT_EQ(box.caption, L"test_fw");
     EXPECT_EQ(box.type, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
     EXPECT_EQ(box.hOwner, hDlg);  // the dialog running over everything else
     // As in the classic framework, the member holds what was read before the

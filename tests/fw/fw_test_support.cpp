@@ -14,13 +14,13 @@ END_MESSAGE_MAP()
 
 std::vector<BoxRecorder::Box> BoxRecorder::s_boxes;
 
-BoxRecorder::BoxRecorder() : m_override(&SysApi::MessageBoxA, Record) { s_boxes.clear(); }
+BoxRecorder::BoxRecorder() : m_override(&SysApi::MessageBoxW, Record) { s_boxes.clear(); }
 
 BoxRecorder::~BoxRecorder() { s_boxes.clear(); }
 
-int WINAPI BoxRecorder::Record(HWND hOwner, LPCSTR text, LPCSTR caption, UINT type)
+int WINAPI BoxRecorder::Record(HWND hOwner, LPCWSTR text, LPCWSTR caption, UINT type)
 {
-    s_boxes.push_back({hOwner, text != nullptr ? text : "", caption != nullptr ? caption : "", type});
+    s_boxes.push_back({hOwner, text != nullptr ? text : L"", caption != nullptr ? caption : L"", type});
     return IDOK;
 }
 

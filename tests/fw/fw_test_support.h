@@ -28,7 +28,7 @@ class BoxRecorder {
 public:
     struct Box {
         HWND hOwner;
-        std::string text, caption;
+        std::wstring text, caption;
         UINT type;
     };
     BoxRecorder();
@@ -36,8 +36,8 @@ public:
     static std::vector<Box> s_boxes;
 
 private:
-    static int WINAPI Record(HWND, LPCSTR, LPCSTR, UINT);
-    SysOverride<decltype(SysApi::MessageBoxA)> m_override;
+    static int WINAPI Record(HWND, LPCWSTR, LPCWSTR, UINT);
+    SysOverride<decltype(SysApi::MessageBoxW)> m_override;
 };
 
 // An edit that notes the messages offered to its PreTranslateMessage.

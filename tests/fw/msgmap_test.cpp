@@ -298,7 +298,7 @@ TEST_F(MessageMap, SubclassedControlsHaveMapsOfTheirOwn)
     EXPECT_EQ(GetDlgItem(dlg.m_hWnd, 104), bar.m_hWnd);
     bar.SendMessage(WM_RBUTTONDBLCLK, MK_RBUTTON, MAKELPARAM(12, 3));
     EXPECT_EQ(bar.m_log, Log{"bar OnRButtonDblClk 2 12 3"});
-    bar.SetText("Total : 0.0 Ko", 0, 0);  // not in the map: the control's own
+    bar.SetText(L"Total : 0.0 Ko", 0, 0);  // not in the map: the control's own
     char sz[64] = {};
     bar.SendMessage(SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(sz));
     EXPECT_STREQ(sz, "Total : 0.0 Ko");

@@ -16,6 +16,27 @@ std::string StatusText(HWND hStatus, int nPart)
     return sz;
 }
 
+std::wstring WindowTextW(HWND h)
+{
+    std::wstring s(static_cast<std::size_t>(GetWindowTextLengthW(h)) + 1, L'\0');
+    s.resize(static_cast<std::size_t>(GetWindowTextW(h, s.data(), static_cast<int>(s.size()))));
+    return s;
+}
+
+std::wstring CaptionW(HWND h)
+{
+    wchar_t sz[512] = {};
+    InternalGetWindowText(h, sz, 512);
+    return sz;
+}
+
+std::wstring StatusTextW(HWND hStatus, int nPart)
+{
+    wchar_t sz[512] = {};
+    SendMessageW(hStatus, SB_GETTEXTW, nPart, reinterpret_cast<LPARAM>(sz));
+    return sz;
+}
+
 std::string ItemText(HWND hList, int i)
 {
     char sz[512] = {};

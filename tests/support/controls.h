@@ -10,6 +10,12 @@
 
 std::string WindowText(HWND h);
 std::string StatusText(HWND hStatus, int nPart);
+// The same as UTF-16, whatever the code page. A caption is read as the window
+// holds it, which its title bar shows: an 8-bit window's procedure would
+// give it in the system's code page.
+std::wstring WindowTextW(HWND h);
+std::wstring CaptionW(HWND h);
+std::wstring StatusTextW(HWND hStatus, int nPart);
 std::string ItemText(HWND hList, int i);
 std::vector<std::string> ItemTexts(HWND hList);
 // Selects exactly these items of a list view.
