@@ -165,27 +165,24 @@ TEST_F(Lifecycle, TheSessionsEndKeepsTheOptionsAtOnceAndACancelledEndChangesNoth
     EXPECT_EQ(g_nIconsRemoved, 1);
 }
 
-// Where the DLL search was restricted, and what had happened by then.
+// How the DLL search was restricted, and whether the settings had been read
+// or a window made by then.
 struct DllSearch {
     DWORD dwDefaultFlags = 0;
     const wchar_t* pszDirectory = nullptr;
     int nCalls = 0;
-    int nRegistryOpensBefore = -1;
-    bool bWindowBefore = true;
+    bool bLate = false;
 };
 DllSearch g_dllSearch;
-int g_nRegistryOpens = 0;
-LSTATUS WINAPI CountRegistryOpens(HKEY hKey, LPCSTR pszKey, DWORD dwOptions, REGSAM sam, PHKEY phKey)
+bool g_bRegistryOpened = false;
+LSTATUS WINAPI NoteRegistryOpen(HKEY hKey, LPCSTR pszKey, DWORD dwOptions, REGSAM sam, PHKEY phKey)
 {
-    ++g_nRegistryOpens;
+    g_bRegistryOpened = true;
     return ::RegOpenKeyExA(hKey, pszKey, dwOptions, sam, phKey);
 }
 void NoteDllSearch()
 {
-    if (g_dllSearch.nCalls++ == 0) {
-        g_dllSearch.nRegistryOpensBefore = g_nRegistryOpens;
-        g_dllSearch.bWindowBefore = theKeeperApp.m_pMainWnd != nullptr || FindWindowA("#32770", "Trovelle") != nullptr;
-    }
+    g_dllSearch.bLate |= g_dllSearch.nCalls++ == 0 && (g_bRegistryOpened || theKeeperApp.m_pMainWnd != nullptr);
 }
 BOOL WINAPI RecordDefaultDllDirectories(DWORD dwFlags)
 {
@@ -202,24 +199,23 @@ BOOL WINAPI RecordDllDirectory(LPCWSTR pszDirectory)
 
 TEST_F(Lifecycle, TheDllSearchLeavesTheProgramsFolderBeforeAnythingElse)
 {
-    SysOverride<decltype(SysApi::RegOpenKeyExA)> opens{&SysApi::RegOpenKeyExA, CountRegistryOpens};
+    SysOverride<decltype(SysApi::RegOpenKeyExA)> opens{&SysApi::RegOpenKeyExA, NoteRegistryOpen};
     SysOverride<decltype(SysApi::SetDllDirectoryW)> directory{&SysApi::SetDllDirectoryW, RecordDllDirectory};
     for (const bool bSystemHasDefaults : {true, false}) {
         SysOverride<decltype(SysApi::SetDefaultDllDirectories)> defaults{
             &SysApi::SetDefaultDllDirectories, bSystemHasDefaults ? RecordDefaultDllDirectories : nullptr};
         g_dllSearch = {};
-        g_nRegistryOpens = 0;
+        g_bRegistryOpened = false;
         ModalScript script;
         script.Then([&] { PostMessageA(MainWnd(), WM_CLOSE, 0, 0); });
         EXPECT_TRUE(Run(script));
         EXPECT_EQ(g_dllSearch.nCalls, 1) << bSystemHasDefaults;
-        EXPECT_EQ(g_dllSearch.nRegistryOpensBefore, 0) << bSystemHasDefaults;
-        EXPECT_FALSE(g_dllSearch.bWindowBefore) << bSystemHasDefaults;
-        if (bSystemHasDefaults) {
-            EXPECT_EQ(g_dllSearch.dwDefaultFlags, static_cast<DWORD>(LOAD_LIBRARY_SEARCH_SYSTEM32));
-            EXPECT_EQ(g_dllSearch.pszDirectory, nullptr);
-        } else {
-            ASSERT_NE(g_dllSearch.pszDirectory, nullptr);
+        EXPECT_FALSE(g_dllSearch.bLate) << bSystemHasDefaults;
+        // Where the system has no default directories, the current folder at
+        // least leaves the search.
+        EXPECT_EQ(g_dllSearch.dwDefaultFlags, bSystemHasDefaults ? DWORD{LOAD_LIBRARY_SEARCH_SYSTEM32} : 0u);
+        EXPECT_EQ(g_dllSearch.pszDirectory == nullptr, bSystemHasDefaults);
+        if (g_dllSearch.pszDirectory != nullptr) {
             EXPECT_STREQ(g_dllSearch.pszDirectory, L"");
         }
     }
