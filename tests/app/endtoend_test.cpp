@@ -34,13 +34,6 @@ constexpr int kChanges = 1000;
 
 std::string ProgramPath() { return WindowsPath(TROVELLE_EXE); }
 
-// The value as a DWORD, or ~0 when it is missing or of another form.
-DWORD ReadOption(const char* pszName)
-{
-    const StoredValue s = ReadSetting(pszName);
-    return s.bPresent && s.type == REG_DWORD && s.size == sizeof(DWORD) ? s.value : ~0u;
-}
-
 // The keeper's main window once it shows, or null.
 HWND MainWindowOf(const ChildProcess& keeper)
 {
@@ -61,8 +54,7 @@ TEST(EndToEnd, AThousandChangesAreEachCapturedOnceAndTheMenuQuits)
     TestWindow reader{"Lecteur"};
     ASSERT_TRUE(EmptyTheClipboard(reader.hwnd()));
     DeleteSettings();
-    ASSERT_TRUE(WriteDwordSetting("Auto Name", 0) && WriteDwordSetting("Task Icon", 1) &&
-                WriteDwordSetting("Hide", 0) && WriteDwordSetting("Auto Paste", 1));
+    ASSERT_TRUE(WriteOptions(0, 1, 0, 1));
 
     ChildProcess keeper("\"" + ProgramPath() + "\"");
     ASSERT_TRUE(keeper.Started()) << ProgramPath() << " error " << GetLastError();
@@ -138,7 +130,7 @@ TEST(EndToEnd, AThousandChangesAreEachCapturedOnceAndTheMenuQuits)
     // The options it was started with, written back at exit.
     const DWORD expected[] = {0, 1, 0, 1};
     for (int k = 0; k < 4; ++k)
-        EXPECT_EQ(ReadOption(kOptionNames[k]), expected[k]) << kOptionNames[k];
+        EXPECT_EQ(StoredOption(kOptionNames[k]), expected[k]) << kOptionNames[k];
     DeleteSettings();
 }
 
@@ -255,8 +247,7 @@ TEST(EndToEnd, AStormOfChangesFromTwoSourcesGivesOneWholeClipPerChangeItSaw)
     TestWindow reader{"Lecteur"};
     ASSERT_TRUE(EmptyTheClipboard(reader.hwnd()));
     DeleteSettings();
-    ASSERT_TRUE(WriteDwordSetting("Auto Name", 0) && WriteDwordSetting("Task Icon", 0) &&
-                WriteDwordSetting("Hide", 0) && WriteDwordSetting("Auto Paste", 1));
+    ASSERT_TRUE(WriteOptions(0, 0, 0, 1));
 
     ChildProcess keeper("\"" + ProgramPath() + "\"");
     ASSERT_TRUE(keeper.Started());
@@ -359,8 +350,7 @@ TEST(EndToEnd, AViewerThatDiesInTheChainStopsNoCaptureAndTheChainIsMended)
     TestWindow source{"Source"};
     ASSERT_TRUE(EmptyTheClipboard(source.hwnd()));
     DeleteSettings();
-    ASSERT_TRUE(WriteDwordSetting("Auto Name", 0) && WriteDwordSetting("Task Icon", 0) &&
-                WriteDwordSetting("Hide", 0) && WriteDwordSetting("Auto Paste", 1));
+    ASSERT_TRUE(WriteOptions(0, 0, 0, 1));
     ClipboardViewer before;
     ChildProcess keeper("\"" + ProgramPath() + "\"");
     const HWND hMain = MainWindowOf(keeper);
@@ -415,8 +405,7 @@ FILETIME SettingsWritten()
 TEST(EndToEnd, ASecondStartShowsTheRunningKeeperAndEndsWithoutTouchingAnything)
 {
     DeleteSettings();
-    ASSERT_TRUE(WriteDwordSetting("Auto Name", 1) && WriteDwordSetting("Task Icon", 1) &&
-                WriteDwordSetting("Hide", 1) && WriteDwordSetting("Auto Paste", 0));
+    ASSERT_TRUE(WriteOptions(1, 1, 1, 0));
     ChildProcess keeper("\"" + ProgramPath() + "\"");
     const HWND hMain = MainWindowOf(keeper);
     ASSERT_NE(hMain, nullptr);
@@ -491,8 +480,7 @@ TEST(EndToEnd, MessagesFromAnotherProgramLeaveTheKeeperAndItsClipsAsTheyWere)
     TestWindow source{"Source"};
     ASSERT_TRUE(source.Offer({{CF_TEXT, TextBytes("intacte")}}));
     DeleteSettings();
-    ASSERT_TRUE(WriteDwordSetting("Auto Name", 1) && WriteDwordSetting("Task Icon", 0) &&
-                WriteDwordSetting("Hide", 0) && WriteDwordSetting("Auto Paste", 1));
+    ASSERT_TRUE(WriteOptions(1, 0, 0, 1));
     ChildProcess keeper("\"" + ProgramPath() + "\"");
     const HWND hMain = MainWindowOf(keeper);
     ASSERT_NE(hMain, nullptr);

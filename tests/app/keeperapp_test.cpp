@@ -13,21 +13,6 @@
 
 namespace {
 
-void WriteAll(DWORD autoName, DWORD taskIcon, DWORD hide, DWORD autoPaste)
-{
-    WriteDwordSetting("Auto Name", autoName);
-    WriteDwordSetting("Task Icon", taskIcon);
-    WriteDwordSetting("Hide", hide);
-    WriteDwordSetting("Auto Paste", autoPaste);
-}
-
-// A stored option as a DWORD, or 9 when it is missing or of another form.
-DWORD StoredOption(const char* name)
-{
-    const StoredValue s = ReadSetting(name);
-    return s.bPresent && s.type == REG_DWORD && s.size == 4 ? s.value : 9;
-}
-
 struct Options {
     DWORD autoName, taskIcon, hide, autoPaste;
     bool operator==(const Options&) const = default;
@@ -97,7 +82,7 @@ TEST_F(Lifecycle, FirstStartRunsWithAllOptionsOffAndTheExitWritesAllFour)
 
 TEST_F(Lifecycle, OptionsChangedDuringARunReachTheRegistryOnlyAtExit)
 {
-    WriteAll(0, 0, 0, 0);
+    WriteOptions(0, 0, 0, 0);
     Options storedDuring{};
     ModalScript script;
     script
@@ -136,7 +121,7 @@ TEST_F(Lifecycle, TheSessionsEndKeepsTheOptionsAtOnceAndACancelledEndChangesNoth
 {
     // A logoff ends the process soon after WM_ENDSESSION: the exit's write
     // would never come.
-    WriteAll(0, 1, 0, 0);
+    WriteOptions(0, 1, 0, 0);
     SysOverride<decltype(SysApi::Shell_NotifyIconA)> notify{&SysApi::Shell_NotifyIconA, CountIconRemovals};
     g_nIconsRemoved = 0;
     ModalScript script;
@@ -223,7 +208,7 @@ TEST_F(Lifecycle, TheDllSearchLeavesTheProgramsFolderBeforeAnythingElse)
 
 TEST_F(Lifecycle, AValueThatDoesNotLoadTurnsEveryOptionOffAndTheExitRewritesIt)
 {
-    WriteAll(1, 1, 1, 1);
+    WriteOptions(1, 1, 1, 1);
     const BYTE five[5] = {1, 1, 1, 1, 1};
     WriteSetting("Auto Paste", REG_BINARY, five, 5);
     Options during{};

@@ -12,12 +12,6 @@
 
 namespace {
 
-DWORD StoredOption(const char* pszName)
-{
-    const StoredValue s = ReadSetting(pszName);
-    return s.bPresent && s.type == REG_DWORD && s.size == sizeof(DWORD) ? s.value : ~0u;
-}
-
 TEST(Session, TheOptionsChangedWhileTheProgramRunsOutliveTheSessionsEnd)
 {
     DeleteSettings();

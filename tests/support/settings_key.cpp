@@ -42,3 +42,15 @@ bool WriteDwordSetting(const char* pszName, DWORD dwValue)
 {
     return WriteSetting(pszName, REG_DWORD, &dwValue, sizeof dwValue);
 }
+
+bool WriteOptions(DWORD autoName, DWORD taskIcon, DWORD hide, DWORD autoPaste)
+{
+    return WriteDwordSetting("Auto Name", autoName) && WriteDwordSetting("Task Icon", taskIcon) &&
+           WriteDwordSetting("Hide", hide) && WriteDwordSetting("Auto Paste", autoPaste);
+}
+
+DWORD StoredOption(const char* pszName)
+{
+    const StoredValue s = ReadSetting(pszName);
+    return s.bPresent && s.type == REG_DWORD && s.size == sizeof(DWORD) ? s.value : ~0u;
+}

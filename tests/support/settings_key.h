@@ -22,3 +22,8 @@ StoredValue ReadSetting(const char* pszName);
 // Creates the key when needed; true when the value was written.
 bool WriteSetting(const char* pszName, DWORD type, const void* pData, DWORD cbData);
 bool WriteDwordSetting(const char* pszName, DWORD dwValue);
+
+// The four options in the program's order; true when all four were written.
+bool WriteOptions(DWORD autoName, DWORD taskIcon, DWORD hide, DWORD autoPaste);
+// An option as a DWORD, or ~0u when it is missing or of another form.
+DWORD StoredOption(const char* pszName);
