@@ -1,5 +1,6 @@
 #include "tests/support/modal_driver.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <utility>
@@ -38,7 +39,9 @@ void CALLBACK ModalScript::Tick(HWND, UINT, UINT_PTR idTimer, DWORD)
 
 bool ModalScript::IsTick(const MSG& msg)
 {
-    return msg.message == WM_TIMER && msg.lParam == reinterpret_cast<LPARAM>(&ModalScript::Tick);
+    // By the timer's id: Wine may hand the procedure over as a handle of its own.
+    return msg.message == WM_TIMER && msg.hwnd == nullptr &&
+           std::any_of(g_running.begin(), g_running.end(), [&](const auto& r) { return r.first == msg.wParam; });
 }
 
 bool ModalScript::Run(const std::function<void()>& runModal, const std::function<void()>& endModal)
