@@ -1,5 +1,8 @@
 #include "fw/wnd.h"
 
+#include <cstddef>
+#include <cstdint>
+
 #include "base/sysapi.h"
 
 #include "fw/ddx.h"
@@ -18,6 +21,27 @@ UINT ScreenDpi()
     if (hDC != nullptr)
         ::ReleaseDC(nullptr, hDC);
     return nDpi > 0 ? static_cast<UINT>(nDpi) : 96;
+}
+
+// Whether every byte of the block lies in committed memory of this process
+// that can be read. A pointer from another program's message may name
+// anything: another process's address, a freed page, a guard page.
+bool IsReadableHere(const void* p, std::size_t cb)
+{
+    constexpr DWORD kReadable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
+                                PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+    const auto nStart = reinterpret_cast<std::uintptr_t>(p);
+    if (nStart == 0 || nStart > UINTPTR_MAX - cb)
+        return false;
+    // A block may straddle regions of different protection.
+    for (std::uintptr_t n = nStart; n < nStart + cb;) {
+        MEMORY_BASIC_INFORMATION mbi{};
+        if (::VirtualQuery(reinterpret_cast<const void*>(n), &mbi, sizeof mbi) == 0 || mbi.State != MEM_COMMIT ||
+            (mbi.Protect & kReadable) == 0 || (mbi.Protect & PAGE_GUARD) != 0)
+            return false;
+        n = reinterpret_cast<std::uintptr_t>(mbi.BaseAddress) + mbi.RegionSize;
+    }
+    return true;
 }
 }  // namespace
 
@@ -244,10 +268,7 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
 
 BOOL CWnd::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
 {
-    // Notifications come from our own controls, on this thread. One without
-    // a header, or sent from elsewhere (its header would lie in another
-    // program's memory), is left to the default processing.
-    if (message == WM_NOTIFY && (lParam == 0 || (::InSendMessageEx(nullptr) & ISMEX_SEND) != 0))
+    if (message == WM_NOTIFY && !IsFromOwnControl(lParam))
         return FALSE;
     const MSG saved = m_msgCur;
     m_msgCur = MSG{m_hWnd, message, wParam, lParam, 0, {}};
@@ -263,6 +284,20 @@ BOOL CWnd::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
     }
     m_msgCur = saved;
     return bHandled;
+}
+
+bool CWnd::IsFromOwnControl(LPARAM lParam) const
+{
+    // A notification is handled when its header is ours to read and names a
+    // control of this window on this thread: so our own controls are always
+    // heard, also while they notify us from inside a message another
+    // program sent (a screen reader's, a macro tool's), and a header
+    // pointing anywhere else is left to the default processing.
+    const auto* pHeader = reinterpret_cast<const NMHDR*>(lParam);
+    if (!IsReadableHere(pHeader, sizeof *pHeader))
+        return false;
+    const HWND hFrom = pHeader->hwndFrom;
+    return ::IsChild(m_hWnd, hFrom) && ::GetWindowThreadProcessId(hFrom, nullptr) == ::GetCurrentThreadId();
 }
 
 LRESULT CALLBACK CWnd::WndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)

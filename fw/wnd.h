@@ -123,6 +123,9 @@ protected:
 
     // Runs the map with the message recorded for Default().
     BOOL Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
+    // Whether a WM_NOTIFY's header can be read here and comes from a control
+    // inside this window, on this thread.
+    bool IsFromOwnControl(LPARAM lParam) const;
 
     // The base handlers: the message's default processing, for a derived
     // handler that wants it (CDialog::OnSysCommand(nID, lParam) and so on).

@@ -474,7 +474,9 @@ TEST(EndToEnd, EveryDialogOpensInTheProgramItself)
 // Any program on the desktop can send the keeper's windows messages, some of
 // which carry pointers or sizes that it would trust. Each is sent here from
 // this process; the keeper goes on, with its clip and its sizes as they were.
-TEST(EndToEnd, MessagesFromAnotherProgramLeaveTheKeeperAndItsClipsAsTheyWere)
+// And programs that act for a person (screen readers, macro and test tools)
+// drive it by such messages: a clip renamed that way takes its new name.
+TEST(EndToEnd, MessagesFromAnotherProgramCannotHarmTheKeeperAndCanDriveIt)
 {
     TestWindow reader{"Lecteur"};
     TestWindow source{"Source"};
@@ -518,6 +520,14 @@ TEST(EndToEnd, MessagesFromAnotherProgramLeaveTheKeeperAndItsClipsAsTheyWere)
     ASSERT_FALSE(got.empty());
     EXPECT_EQ(got[0], (ReadFormat{CF_TEXT, true, TextBytes("intacte")}));
     EXPECT_EQ(list.Count(), 1);
+
+    // Renamed: the list notifies the keeper from inside the messages sent here.
+    SendMessageA(hMain, WM_COMMAND, MAKEWPARAM(ID_EDITION_RENOMMER, 0), 0);
+    const HWND hEdit = FindWindowExA(hList, nullptr, "Edit", nullptr);
+    EXPECT_EQ(SendMessageA(hEdit, EM_GETLIMITTEXT, 0, 0), 50);
+    SendMessageA(hEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("renomm\xe9e"));
+    SendMessageA(hEdit, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_EQ(list.Text(0), "renomm\xe9e");
     PostMessageA(hMain, WM_CLOSE, 0, 0);
     ASSERT_TRUE(keeper.WaitForExit(10000));
     DeleteSettings();
