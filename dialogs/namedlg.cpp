@@ -18,9 +18,14 @@ void CNameDlg::DoDataExchange(CDataExchange* pDX)
 
 BOOL CNameDlg::OnInitDialog()
 {
-    const BOOL bDefaultFocus = CDialog::OnInitDialog();
+    if (!CDialog::OnInitDialog())
+        return FALSE;
     FitLabelToText();
-    return bDefaultFocus;
+    // The dialog is there to take a name: what the user types at once goes
+    // into the field (the first tab stop is OK, where a space would press it).
+    if (const HWND hEdit = ::GetDlgItem(m_hWnd, IDC_NAME))
+        ::SendMessageA(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(hEdit), TRUE);
+    return FALSE;  // the focus is set
 }
 
 // The template gives the label the width its text takes at 100 %. Fonts do not

@@ -27,23 +27,24 @@ int WINAPI RecordBox(HWND, LPCWSTR text, LPCWSTR, UINT type)
     return IDOK;
 }
 
-TEST(NameDialog, OpensEmptyWithTheFocusOnOkAndEnterAcceptsAnEmptyName)
+// The field has the focus: what is typed at once is the name.
+TEST(NameDialog, OpensEmptyWithTheFocusInTheFieldAndEnterAcceptsAnEmptyName)
 {
     CNameDlg dlg;
     dlg.m_strName = "";
     INT_PTR result = 0;
-    HWND hFocus = nullptr, hOk = nullptr;
+    HWND hFocus = nullptr, hEdit = nullptr;
     std::string initial = "?";
     ModalScript script;
     script.Then([&] {
               hFocus = GetFocus();
-              hOk = GetDlgItem(dlg.m_hWnd, IDOK);
-              initial = WindowText(GetDlgItem(dlg.m_hWnd, IDC_NAME));
+              hEdit = GetDlgItem(dlg.m_hWnd, IDC_NAME);
+              initial = WindowText(hEdit);
           })
         .Then([&] { SaveWindowPicture(dlg.m_hWnd, "name_dialog"); })
         .Then([&] { PostKey(GetFocus(), VK_RETURN); });
     EXPECT_TRUE(script.RunModal(dlg, &result));
-    EXPECT_EQ(hFocus, hOk);
+    EXPECT_EQ(hFocus, hEdit);
     EXPECT_EQ(initial, "");
     EXPECT_EQ(result, IDOK);
     EXPECT_TRUE(dlg.m_strName.IsEmpty());
