@@ -46,6 +46,14 @@ public:
     {
         return static_cast<UINT>(SendMessage(LVM_GETITEMSTATE, static_cast<WPARAM>(nItem), static_cast<LPARAM>(nMask)));
     }
+    // nItem -1: every item.
+    BOOL SetItemState(int nItem, UINT nState, UINT nMask)
+    {
+        LVITEMA item{};
+        item.state = nState;
+        item.stateMask = nMask;
+        return static_cast<BOOL>(SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item)));
+    }
     DWORD_PTR GetItemData(int nItem) const;
     // The whole text, however long.
     CString GetItemText(int nItem, int nSubItem) const;

@@ -105,6 +105,14 @@ protected:                                                                      
                                 CPoint(static_cast<short>(LOWORD(lParam)),       \
                                        static_cast<short>(HIWORD(lParam)))))
 
+// The point is in screen coordinates; (-1, -1) when the keyboard asked for
+// the menu (the context-menu key, Shift+F10).
+#define ON_WM_CONTEXTMENU()                                                       \
+    AFX_ON_VOID(WM_CONTEXTMENU,                                                   \
+                OnContextMenu(reinterpret_cast<HWND>(wParam),                    \
+                              CPoint(static_cast<short>(LOWORD(lParam)),         \
+                                     static_cast<short>(HIWORD(lParam)))))
+
 #define ON_WM_QUERYDRAGICON()                                             \
     if (message == WM_QUERYDRAGICON) {                                    \
         *pResult = reinterpret_cast<LRESULT>(OnQueryDragIcon());          \

@@ -222,9 +222,21 @@ void CKeeperDlg::OnEditionRenommer()
         m_wndClipList.EditLabel(nItem);
 }
 
+void CKeeperDlg::OnEditionToutSelectionner()
+{
+    m_wndClipList.SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED);
+    // As a click after a selection: Suppr then deletes what the size counts.
+    ShowSelectionSize();
+}
+
 void CKeeperDlg::OnClickClipList(NMHDR*, LRESULT* pResult)
 {
     *pResult = 0;
+    ShowSelectionSize();
+}
+
+void CKeeperDlg::ShowSelectionSize()
+{
     int nItem = FirstSelectedItem();
     if (nItem == -1) {
         SetStatusText(1, "");
@@ -248,6 +260,14 @@ void CKeeperDlg::OnDblClkClipList(NMHDR*, LRESULT* pResult)
     if (!HasSelection())
         OnEditionColler();
     else
+        OnEditionCopier();
+    *pResult = 0;
+}
+
+// Enter in the list: the keyboard's double click on the selected clip.
+void CKeeperDlg::OnReturnClipList(NMHDR*, LRESULT* pResult)
+{
+    if (HasSelection())
         OnEditionCopier();
     *pResult = 0;
 }
@@ -278,6 +298,20 @@ void CKeeperDlg::OnEndLabelEditClipList(NMHDR* pNMHDR, LRESULT* pResult)
 void CKeeperDlg::OnRClickClipList(NMHDR*, LRESULT* pResult)
 {
     *pResult = 0;
+    PreviewFirstSelectedClip();
+}
+
+void CKeeperDlg::OnContextMenu(HWND hWnd, CPoint point)
+{
+    // The keyboard's right click (the context-menu key, Shift+F10) comes
+    // with no position. A mouse's comes with one, after the NM_RCLICK that
+    // has already shown the preview.
+    if (hWnd == m_wndClipList.m_hWnd && point.x == -1 && point.y == -1)
+        PreviewFirstSelectedClip();
+}
+
+void CKeeperDlg::PreviewFirstSelectedClip()
+{
     const int nItem = FirstSelectedItem();
     const CClipList::Node* pNode = nItem != -1 ? NodeOfItem(nItem) : nullptr;
     if (pNode == nullptr)

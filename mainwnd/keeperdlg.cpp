@@ -71,10 +71,13 @@ BEGIN_MESSAGE_MAP(CKeeperDlg, CDialog)
     ON_COMMAND(ID_EDITION_COUPER, OnEditionCouper)
     ON_COMMAND(ID_EDITION_SUPPRIMER, OnEditionSupprimer)
     ON_COMMAND(ID_EDITION_RENOMMER, OnEditionRenommer)
+    ON_COMMAND(ID_EDITION_TOUTSELECTIONNER, OnEditionToutSelectionner)
     ON_COMMAND(ID_POPUP_COLLER, OnPopupColler)
     ON_NOTIFY(NM_CLICK, IDC_CLIPLIST, OnClickClipList)
     ON_NOTIFY(NM_RCLICK, IDC_CLIPLIST, OnRClickClipList)
     ON_NOTIFY(NM_DBLCLK, IDC_CLIPLIST, OnDblClkClipList)
+    ON_NOTIFY(NM_RETURN, IDC_CLIPLIST, OnReturnClipList)
+    ON_WM_CONTEXTMENU()
     ON_NOTIFY(LVN_BEGINLABELEDITA, IDC_CLIPLIST, OnBeginLabelEditClipList)
     ON_NOTIFY(LVN_ENDLABELEDITA, IDC_CLIPLIST, OnEndLabelEditClipList)
     ON_NOTIFY(LVN_ITEMCHANGED, IDC_CLIPLIST, OnItemChangedClipList)
@@ -279,7 +282,8 @@ void CKeeperDlg::OnSize(UINT nType, int cx, int cy)
 BOOL CKeeperDlg::PreTranslateMessage(MSG* pMsg)
 {
     // Outside label editing every key goes through the accelerators and never
-    // to the dialog's own keys, so Enter and Escape do not close the window;
+    // to the dialog's own keys, so Enter and Escape do not close the window:
+    // the list has them (Enter restores, the context-menu key previews);
     // while a label is edited, the edit box gets Ctrl+C, Ctrl+V and the rest.
     if (!m_bEditingLabel && pMsg->message >= WM_KEYDOWN && pMsg->message <= 264)
         return ::TranslateAcceleratorA(m_hWnd, m_hAccel, pMsg);

@@ -116,10 +116,13 @@ protected:
     void OnEditionCouper();
     void OnEditionSupprimer();
     void OnEditionRenommer();
+    void OnEditionToutSelectionner();
     void OnPopupColler();
     void OnClickClipList(NMHDR* pNMHDR, LRESULT* pResult);
     void OnRClickClipList(NMHDR* pNMHDR, LRESULT* pResult);
     void OnDblClkClipList(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnReturnClipList(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnContextMenu(HWND hWnd, CPoint point);
     void OnBeginLabelEditClipList(NMHDR* pNMHDR, LRESULT* pResult);
     void OnEndLabelEditClipList(NMHDR* pNMHDR, LRESULT* pResult);
     void OnItemChangedClipList(NMHDR* pNMHDR, LRESULT* pResult);
@@ -195,4 +198,8 @@ private:
     bool RestoreItem(int nItem, CClipList::Node* pNode);
     // Deletes the clip, its node and its item, and takes its bytes off the total.
     void RemoveItem(int nItem, CClipList::Node* pNode);
+    // Part 1 tells the size of the selection, or nothing without one.
+    void ShowSelectionSize();
+    // The preview of the first selected clip's first record that can be shown.
+    void PreviewFirstSelectedClip();
 };

@@ -8,6 +8,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -432,6 +433,52 @@ TEST_F(ClipCommands, DoubleClickOnTheBackgroundCapturesAndOnAnItemRestoresIt)
             EXPECT_EQ(StorableOnly(ReadClipboard(reader.hwnd())), first);
             EXPECT_EQ(StatusText(Status(), 0), kOnClipboard + "Source");
         });
+    EXPECT_TRUE(RunMainWindow(script));
+}
+
+// Real input with the window in front, as a person at the keyboard gives
+// it; and a right click, after which the list's WM_CONTEXTMENU opens no
+// second preview.
+TEST_F(ClipCommands, EveryActionOnAClipHasAKeyAndARightClickOpensOnePreview)
+{
+    auto preview = [] { return FindWindowA("#32770", "Aper\xe7u : Texte"); };
+    auto onePreview = [&] {
+        EXPECT_EQ(WindowText(GetDlgItem(preview(), IDC_PREVIEW_EDIT)), "deux");
+        PostMessageA(preview(), WM_CLOSE, 0, 0);
+    };
+    const struct {
+        std::vector<WORD> keys;  // none: the right click
+        std::function<void()> check;
+    } cases[] = {
+        {{VK_RETURN}, [&] { EXPECT_EQ(GetClipboardOwner(), Wnd()); }},  // put back
+        {{VK_APPS}, onePreview},
+        {{VK_SHIFT, VK_F10}, onePreview},
+        {{}, onePreview},
+        {{VK_F2},
+         [&] {
+             EXPECT_EQ(SendMessageA(ListView_GetEditControl(List()), EM_GETLIMITTEXT, 0, 0), 50);
+             PressKeys({VK_ESCAPE});
+         }},
+        {{VK_CONTROL, 'A'},
+         [&] { EXPECT_EQ(StatusText(Status(), 1), FormatSelectionText(SizeOf(List(), 0) + SizeOf(List(), 1)).GetString()); }},
+    };
+    ModalScript script;
+    script.Then([&] {
+        InsertClip(List(), {{CF_TEXT, TextBytes("un")}}, false);
+        InsertClip(List(), {{CF_TEXT, TextBytes("deux")}}, false);
+    });
+    for (const auto& c : cases) {
+        script
+            .Then([&] {
+                ListView_SetItemState(List(), -1, 0, LVIS_SELECTED);
+                ListView_SetItemState(List(), 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+                SetForegroundWindow(Wnd());
+                SetFocus(List());
+                c.keys.size() != 0 ? PressKeys(c.keys) : RightClickAt(List(), ItemCentre(List(), 1));
+            })
+            .Then(c.check)
+            .Then([&] { EXPECT_EQ(preview(), nullptr) << "after keys " << c.keys.size(); });
+    }
     EXPECT_TRUE(RunMainWindow(script));
 }
 

@@ -115,7 +115,7 @@ TEST(ResDialogs, MainWindowCreatesWithItsListView)
     const DWORD listStyle = static_cast<DWORD>(GetWindowLongW(hList, GWL_STYLE));
     EXPECT_EQ(listStyle, 0x50810300u & ~static_cast<DWORD>(WS_BORDER)) << std::hex << listStyle;
     EXPECT_TRUE(GetWindowLongW(hList, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
-    EXPECT_EQ(TextOf(hList), "List1");
+    EXPECT_EQ(TextOf(hList), "Clips conserv\xe9s");  // the name a screen reader speaks
     ExpectRect(ClientRectOfChild(hDlg, hList), DialogRect(hDlg, 0, 0, 326, 201));
 
     // The font asked for, as the dialog manager created it.

@@ -186,8 +186,8 @@ TEST(ResDialogs, TemplatesAsDesigned)
 {
     const ExpectedTemplate templates[] = {
         {"main window", 102, true, "Trovelle", 0x90CF0040, 0x00040000, 326, 201, 129, 1,
-         {{1000, "syslistview32", "List1", 0, 0, 0, 326, 201, 0x50810300}}},
-        // Template order is tab order: OK first, so it has the focus on opening.
+         {{1000, "syslistview32", "Clips conserv\xe9s", 0, 0, 0, 326, 201, 0x50810300}}},
+        // Template order is tab order: OK first (the dialog puts the focus in the edit).
         {"name", 130, false, "Ajouter", 0x80C800C0, 0, 245, 45, 0, 0,
          {
              {IDOK, "button", "OK", 0, 188, 7, 50, 14, 0x50010001},
@@ -275,7 +275,7 @@ TEST(ResMenu, MenuBarItemsInOrder)
           {32772, "C&oller\t  Ctrl+V"},
           {0, ""},
           {32774, "&Supprimer\t  Suppr"},
-          {32778, "&Renommer"}}},
+          {32778, "&Renommer\t  F2"}}},
         {"&Options",
          {{32779, "&Nommage automatique"},
           {32785, "C&ollage automatique"},
@@ -350,6 +350,8 @@ TEST(ResMenu, AcceleratorTable)
         {FVIRTKEY | FCONTROL | FNOINVERT, 'V', 32772},
         {FVIRTKEY | FNOINVERT, VK_DELETE, 32774},
         {FVIRTKEY | FNOINVERT, VK_BACK, 32774},
+        {FVIRTKEY | FNOINVERT, VK_F2, 32778},
+        {FVIRTKEY | FCONTROL | FNOINVERT, 'A', 32787},
     };
     std::sort(got.begin(), got.end());
     std::sort(want.begin(), want.end());

@@ -61,6 +61,28 @@ void PostKey(HWND h, UINT vk)
     PostMessageA(h, WM_KEYUP, vk, 0xC0000001);
 }
 
+void PressKeys(const std::vector<WORD>& keys)
+{
+    std::vector<INPUT> inputs(2 * keys.size(), INPUT{INPUT_KEYBOARD, {}});
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        inputs[i].ki.wVk = inputs[inputs.size() - 1 - i].ki.wVk = keys[i];
+        inputs[inputs.size() - 1 - i].ki.dwFlags = KEYEVENTF_KEYUP;
+    }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+void RightClickAt(HWND h, POINT pt)
+{
+    ClientToScreen(h, &pt);  // given with each input, in the screen's 0 to 65535
+    INPUT in[2] = {{INPUT_MOUSE, {}}, {INPUT_MOUSE, {}}};
+    for (INPUT& i : in)
+        i.mi = {MulDiv(pt.x, 65536, GetSystemMetrics(SM_CXSCREEN)) + 1,
+                MulDiv(pt.y, 65536, GetSystemMetrics(SM_CYSCREEN)) + 1, 0, MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE};
+    in[0].mi.dwFlags |= MOUSEEVENTF_RIGHTDOWN;
+    in[1].mi.dwFlags |= MOUSEEVENTF_RIGHTUP;
+    SendInput(2, in, sizeof(INPUT));
+}
+
 void Select(HWND hList, std::initializer_list<int> items)
 {
     ListView_SetItemState(hList, -1, 0, LVIS_SELECTED);

@@ -23,3 +23,8 @@ void Select(HWND hList, std::initializer_list<int> items);
 
 // Posts a key press and its release, as the keyboard would.
 void PostKey(HWND h, UINT vk);
+// Real input through the system, to the window in front and its focus: the
+// keys pressed in order (the first held, as Ctrl and Shift are), released in
+// the opposite order; a right click at a point of the window.
+void PressKeys(const std::vector<WORD>& keys);
+void RightClickAt(HWND h, POINT ptClient);
