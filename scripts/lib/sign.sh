@@ -28,6 +28,9 @@ sign_check() {
   [ -n "$pass" ] || sign_fail "TROVELLE_SIGN_PKCS12 is set but TROVELLE_SIGN_PASSWORD_FILE is not: both or neither"
   { [ -f "$p12" ] && [ -r "$p12" ]; } || sign_fail "cannot read the certificate $p12 (TROVELLE_SIGN_PKCS12)"
   { [ -f "$pass" ] && [ -r "$pass" ]; } || sign_fail "cannot read the password file $pass (TROVELLE_SIGN_PASSWORD_FILE)"
+  # makensis runs the signing command in the script's folder.
+  TROVELLE_SIGN_PKCS12=$(realpath "$p12") TROVELLE_SIGN_PASSWORD_FILE=$(realpath "$pass")
+  export TROVELLE_SIGN_PKCS12 TROVELLE_SIGN_PASSWORD_FILE
   # -legacy: older tools protect PKCS#12 files with RC2, which osslsigncode reads.
   if ! err=$(openssl pkcs12 -legacy -in "$p12" -passin "file:$pass" -nokeys -clcerts -out "$cert" 2>&1); then
     [[ $err != *"invalid password"* ]] || sign_fail "wrong password for $p12 (in $pass)"

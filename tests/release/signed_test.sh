@@ -36,8 +36,8 @@ $keys/good.p12|$keys/wrong|wrong password
 $keys/expired.p12|$keys/password|expired
 $keys/server.p12|$keys/password|not for code signing
 EOF
-for x in a b; do
-  release "$s/$x/clone $x" "$s/$x/dist" "$keys/good.p12" "$keys/password" >"$s/$x.log" || fail "$(cat "$s/$x.log")"
+for x in a b; do  # the certificate named as from its own folder
+  (cd "$keys" && release "$s/$x/clone $x" "$s/$x/dist" good.p12 password) >"$s/$x.log" || fail "$(cat "$s/$x.log")"
 done
 for f in "$s/a/dist"/*; do cmp "$f" "$s/b/dist/${f##*/}" || fail "${f##*/} differs between two signed releases"; done
 (cd "$s/a/dist" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not verify"
