@@ -12,10 +12,11 @@ fail() { echo "FAIL: $*"; status=1; }
 openssl req -x509 -newkey rsa:2048 -nodes -keyout "$keys/ca.key" -out "$keys/ca.pem" -days 2 -subj "/CN=Test CA" \
   -addext basicConstraints=critical,CA:TRUE -addext keyUsage=critical,keyCertSign 2>/dev/null
 echo "correct horse" >"$keys/password" && echo "wrong horse" >"$keys/wrong"
-cert() {  # NAME DAYS USAGE: NAME.p12, a certificate from the authority, its key and chain
+cert() {  # NAME DAYS USAGE: NAME.p12 from the authority, naming a CRL server that does not answer
   openssl req -newkey rsa:2048 -nodes -keyout "$keys/$1.key" -subj "/CN=Bramwick Software" 2>/dev/null |
     openssl x509 -req -CA "$keys/ca.pem" -CAkey "$keys/ca.key" -days "$2" -out "$keys/$1.pem" 2>/dev/null \
-      -extfile <(printf 'keyUsage=critical,digitalSignature\nextendedKeyUsage=%s\n' "$3")
+      -extfile <(printf 'keyUsage=critical,digitalSignature\nextendedKeyUsage=%s\n%s\n' "$3" \
+        crlDistributionPoints=URI:http://127.0.0.1:9/)
   openssl pkcs12 -export -inkey "$keys/$1.key" -in "$keys/$1.pem" -certfile "$keys/ca.pem" \
     -passout "file:$keys/password" -out "$keys/$1.p12"
 }
@@ -43,10 +44,12 @@ for f in "$s/a/dist"/*; do cmp "$f" "$s/b/dist/${f##*/}" || fail "${f##*/} diffe
 (cd "$s/a/dist" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not verify"
 unzip -q "$s/a/dist/trovelle-$version-win64.zip" -d "$s/unzipped" && setup=$s/a/dist/trovelle-$version-setup.exe
 bash "${0%/*}/in_fresh_prefix.sh" "$s" SignedInstall "$setup" /S "/D=Z:${s//\//\\}\\installed" || fail "install"
+crl=() && [[ $(osslsigncode verify --help 2>&1) != *-ignore-crl* ]] || crl=(-ignore-crl)
 for f in "$s/unzipped/Trovelle/trovelle.exe" "$setup" "$s/installed/uninstall.exe"; do
-  osslsigncode verify -CAfile "$keys/ca.pem" -in "$f" >"$s/verify.log" 2>&1 || fail "$f: $(cat "$s/verify.log")"
+  osslsigncode verify "${crl[@]}" -CAfile "$keys/ca.pem" -in "$f" >"$s/verify.log" 2>&1 || fail "$f: $(cat "$s/verify.log")"
   cp "$f" "$s/changed.exe" && perl -0777 -pi -e 'substr($_, length($_) / 2, 1) ^= "\x01"' "$s/changed.exe"
-  ! osslsigncode verify -CAfile "$keys/ca.pem" -in "$s/changed.exe" >/dev/null 2>&1 || fail "$f verifies with a byte changed"
+  ! osslsigncode verify "${crl[@]}" -CAfile "$keys/ca.pem" -in "$s/changed.exe" >/dev/null 2>&1 ||
+    fail "$f verifies with a byte changed"
 done
 bash "${0%/*}/in_fresh_prefix.sh" "$s" SignedInstallRuns "$program" --gtest_filter=Release.SilentInstallThenSilentUninstall ||
   fail "the signed installer, program or uninstaller"
