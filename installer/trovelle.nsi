@@ -3,6 +3,7 @@
 ;   makensis -INPUTCHARSET CP1252 -DVERSION=N.N.N -DSTAGE=<folder holding
 ;   trovelle.exe, readme.txt and LICENSE.txt> -DICON=<res/icons/app.ico>
 ;   -DWIZARD=<side picture> -DOUTFILE=<setup.exe> installer/trovelle.nsi
+; and, to sign, -DSIGN=<command that signs the file it is given, in place>.
 ; This file is Windows-1252 text, like the installer's French texts.
 ;
 ; Command line, beside NSIS's own /S (silent) and /D=folder (last):
@@ -33,6 +34,13 @@ SetCompressor /SOLID lzma
 
 Name "Trovelle"
 OutFile "${OUTFILE}"
+; The uninstaller is signed before it is packed into the installer, the
+; installer once it is whole: its signature comes after the data that its
+; own check covers. Descriptions in ASCII: the signature stores them so.
+!ifdef SIGN
+  !uninstfinalize '${SIGN} "%1" "Suppression de Trovelle ${VERSION}"' = 0
+  !finalize '${SIGN} "%1" "Installation de Trovelle ${VERSION}"' = 0
+!endif
 InstallDir "$LOCALAPPDATA\Programs\Trovelle"
 InstallDirRegKey HKCU "${UNINST_KEY}" "InstallLocation"
 BrandingText "Trovelle ${VERSION}"
