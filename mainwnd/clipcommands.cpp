@@ -30,6 +30,7 @@ void CKeeperDlg::StoreClipboard(bool bAutomatic, bool bAutoName)
     // arrives would otherwise lose its change; a few tries, 5 ms apart.
     constexpr int kAutomaticOpenTries = 4;
     const HWND hOwner = ::GetClipboardOwner();
+    const auto hOwnerId = reinterpret_cast<CClipboardWatch::Window>(hOwner);
     DWORD dwSequence = 0;
     CClip* pClip = new CClip;
     // An automatic capture leaves a private copy alone; the user's own
@@ -37,28 +38,21 @@ void CKeeperDlg::StoreClipboard(bool bAutomatic, bool bAutoName)
     if (!pClip->CaptureFromClipboard(m_hWnd, bAutomatic ? kAutomaticOpenTries : 1, &dwSequence, bAutomatic)) {
         delete pClip;
         if (bAutomatic)
-            m_pLastCapture = nullptr;
+            m_watch.AutomaticCaptureFailed();
         return;
     }
-    if (bAutomatic && IsRepeatOfLastCapture(*pClip, hOwner)) {
-        // Seen: a third announcement is no new copy either.
+    if (bAutomatic &&
+        m_watch.JudgeAutomaticCapture(
+            dwSequence, hOwnerId, Sys().GetTickCount(),
+            [&](const CClipList::Node& last) { return pClip->HasSameRecords(*last.pClip); },
+            [&](const CClipList::Node& last) { return pClip->IsRemainderOf(*last.pClip); }) !=
+            CClipboardWatch::Verdict::Keep) {
         delete pClip;
-        m_dwSeenSequence = dwSequence;
-        return;
-    }
-    if (bAutomatic && IsLeftOverOfLastCapture(*pClip, hOwner)) {
-        // A copy loses its owner once: the next change is a new copy.
-        delete pClip;
-        m_dwSeenSequence = dwSequence;
-        m_pLastCapture = nullptr;
         return;
     }
     if (pClip->m_strName.IsEmpty())
         pClip->m_strName = ClipKindLabel(CK_OTHER);
-    // Seen from now on, also while the naming dialog runs: a late notice of
-    // this change is no new copy.
-    if (static_cast<LONG>(dwSequence - m_dwSeenSequence) > 0)
-        m_dwSeenSequence = dwSequence;
+    m_watch.CaptureRead(dwSequence);
 
     CNameDlg dlgName;
     CString strName;
@@ -101,14 +95,7 @@ void CKeeperDlg::StoreClipboard(bool bAutomatic, bool bAutoName)
     }
     ++m_nClipCount;
     theKeeperApp.m_dwTotalBytes += pClip->m_dwTotalSize;
-    // A capture finished inside the naming dialog saw a later clipboard.
-    if (static_cast<LONG>(dwSequence - m_dwSeenSequence) >= 0) {
-        m_dwSeenSequence = dwSequence;
-        m_pLastCapture = pNode;
-        m_hLastCaptureOwner = hOwner;
-        m_dwLastCaptureTick = Sys().GetTickCount();
-        m_bLastCaptureAutomatic = bAutomatic;
-    }
+    m_watch.CaptureStored(dwSequence, pNode, hOwnerId, Sys().GetTickCount(), bAutomatic);
 
     SetStatusText(2, FormatTotalText(theKeeperApp.m_dwTotalBytes));
     RedrawStatusBar();
@@ -147,7 +134,7 @@ bool CKeeperDlg::RestoreItem(int nItem, CClipList::Node* pNode)
     const bool bRestored = pNode->pClip->RestoreToClipboard(m_hWnd);
     // Whatever we wrote, also in part, is ours and no change to capture.
     if (::GetClipboardOwner() == m_hWnd)
-        m_dwOwnWriteSequence = ::GetClipboardSequenceNumber();
+        m_watch.Restored(::GetClipboardSequenceNumber());
     if (!bRestored) {
         m_bRestoring = false;
         return false;
@@ -160,8 +147,7 @@ bool CKeeperDlg::RestoreItem(int nItem, CClipList::Node* pNode)
 
 void CKeeperDlg::RemoveItem(int nItem, CClipList::Node* pNode)
 {
-    if (pNode == m_pLastCapture)
-        m_pLastCapture = nullptr;
+    m_watch.ClipRemoved(pNode);
     theKeeperApp.m_dwTotalBytes -= pNode->pClip->m_dwTotalSize;
     delete pNode->pClip;
     pNode->pClip = nullptr;

@@ -29,10 +29,6 @@ UINT TaskbarCreatedMessage()
 CKeeperDlg::CKeeperDlg(CWnd* pParent)
     : CDialog(IDD_TROVELLE_DIALOG, pParent), m_hAccel(nullptr), m_pImageList(nullptr), m_hNextViewer(nullptr),
       m_nClipCount(0), m_bEditingLabel(false), m_bSkipNextCapture(false), m_bRestoring(false), m_nid{},
-      m_dwOwnWriteSequence(0), m_dwSeenSequence(0), m_pLastCapture(nullptr), m_hLastCaptureOwner(nullptr),
-      m_dwLastCaptureTick(0), m_bLastCaptureAutomatic(false), m_bDrawPending(false), m_bInClipboardChange(false),
-      m_dwNoticedSequence(0), m_bNoticed(false), m_bInChain(false), m_bListening(false), m_dwDrawSequence(0),
-      m_bAwaitingDraw(false), m_bForwardingDraw(false), m_bForwardingChainChange(false), m_bLeftShell(false),
       m_nSelectedHint(-1), m_nDpi(96)
 {
     HINSTANCE hInst = AfxGetResourceHandle();
@@ -321,9 +317,8 @@ void CKeeperDlg::OnEndSession(bool bEnding)
 
 void CKeeperDlg::LeaveShell()
 {
-    if (m_bLeftShell)
+    if (!m_watch.IsWatching())
         return;
-    m_bLeftShell = true;
     if (theKeeperApp.m_bTaskIcon != 0)
         RemoveTrayIcon();
     LeaveViewerChain();

@@ -4,6 +4,7 @@
 
 #include "clips/cliplist.h"
 #include "fw/afxwin.h"
+#include "mainwnd/clipwatch.h"
 #include "mainwnd/infostatusbar.h"
 
 #include <shellapi.h>
@@ -25,73 +26,12 @@ public:
     // The right edges of the three status bar parts for a client width, at
     // a display scale (96 DPI is 100 %).
     static void StatusPartEdges(int nClientWidth, int edges[3], UINT nDpi = 96);
-    // The top window of the clipboard's owner (from the owner, parent after
-    // parent, owners of pop-ups too), or null when the clipboard has no owner.
-    static HWND GetOwnerTitleWindow();
 
     // Asks the window to show itself, from a second start of the program;
     // the window answers kShownAnswer. Registered: a hidden window gets it
     // too, and no other program's message is mistaken for it.
     static UINT ShowKeeperMessage();
     static constexpr LRESULT kShownAnswer = 0x54524F56;  // "TROV"
-
-    // The notification-area icon, named by m_nid.
-    void AddTrayIcon();
-    void RemoveTrayIcon();
-
-    HACCEL m_hAccel;
-    CListCtrl m_wndClipList;
-    CImageList* m_pImageList;
-    CInfoStatusBar m_wndStatusBar;
-    HWND m_hNextViewer;
-    HICON m_hIcon;
-    HICON m_hSmallIcon;
-    int m_nClipCount;
-    bool m_bEditingLabel;
-    bool m_bSkipNextCapture;
-    bool m_bRestoring;
-    NOTIFYICONDATAA m_nid;
-    // The clipboard's sequence number after our last restore (0: none yet),
-    // and as our last capture read it: notices that come with either are no
-    // change by another program.
-    DWORD m_dwOwnWriteSequence;
-    DWORD m_dwSeenSequence;
-    // The clip of the last capture while its clipboard is still current, the
-    // window that owned that clipboard, when it was taken (GetTickCount) and
-    // whether it was automatic.
-    CClipList::Node* m_pLastCapture;
-    HWND m_hLastCaptureOwner;
-    DWORD m_dwLastCaptureTick;
-    bool m_bLastCaptureAutomatic;
-    // A change notice waits for the clipboard to be closed, or for the
-    // notice being handled (m_bInClipboardChange) to be done.
-    bool m_bDrawPending;
-    bool m_bInClipboardChange;
-    // The clipboard's sequence number as the last notice handled found it
-    // (once one was): a notice that finds it again brings no change.
-    DWORD m_dwNoticedSequence;
-    bool m_bNoticed;
-    // In the viewer chain (from joining until leaving), and a clipboard
-    // format listener as well where the system has them.
-    bool m_bInChain;
-    bool m_bListening;
-    // The sequence number when the chain last brought a notice, and whether
-    // the listener has told of a change that the chain has not brought yet.
-    DWORD m_dwDrawSequence;
-    bool m_bAwaitingDraw;
-    // Passing a notice or a departure on: one that comes back meanwhile
-    // through a looping chain goes no further.
-    bool m_bForwardingDraw;
-    bool m_bForwardingChainChange;
-    // The notification-area icon, the viewer chain and the listener have
-    // been left, at the session's end or at teardown.
-    bool m_bLeftShell;
-    // The item that became selected last: with one item selected, most
-    // likely that one, found without walking the items before it.
-    int m_nSelectedHint;
-    // The DPI the window is shown at: every pixel size is given for 96 DPI
-    // and scaled by it.
-    UINT m_nDpi;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -142,6 +82,39 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    // The tests' fixture reads the state below and sets the two flags that
+    // its tests put in place.
+    friend class KeeperWindowTest;
+
+    // The top window of the clipboard's owner (from the owner, parent after
+    // parent, owners of pop-ups too), or null when the clipboard has no owner.
+    static HWND GetOwnerTitleWindow();
+    // The notification-area icon, named by m_nid.
+    void AddTrayIcon();
+    void RemoveTrayIcon();
+
+    HACCEL m_hAccel;
+    CListCtrl m_wndClipList;
+    CImageList* m_pImageList;
+    CInfoStatusBar m_wndStatusBar;
+    HWND m_hNextViewer;
+    HICON m_hIcon;
+    HICON m_hSmallIcon;
+    int m_nClipCount;
+    bool m_bEditingLabel;
+    bool m_bSkipNextCapture;
+    bool m_bRestoring;
+    NOTIFYICONDATAA m_nid;
+    // What the clipboard's change notices mean: every rule of automatic
+    // capture and of the viewer chain.
+    CClipboardWatch m_watch;
+    // The item that became selected last: with one item selected, most
+    // likely that one, found without walking the items before it.
+    int m_nSelectedHint;
+    // The DPI the window is shown at: every pixel size is given for 96 DPI
+    // and scaled by it.
+    UINT m_nDpi;
+
     // Options hold 0 or 1; every option command flips them.
     static void Toggle(BOOL& bOption);
     void LayOut(int nStatusBarHeight);
@@ -173,16 +146,12 @@ private:
     void ForwardToNextViewer(UINT message, WPARAM wParam, LPARAM lParam);
     // Leaves what outlives the window: the notification-area icon, the
     // viewer chain and the listener. Once, whichever comes first of the
-    // session's end and teardown.
+    // session's end and teardown: the watch stops with it.
     void LeaveShell();
     // Captures the clipboard and stores it as a new clip. An automatic capture
     // waits a little for a clipboard another program holds open, and leaves
     // out what only remains of the last capture once its source has gone.
     void StoreClipboard(bool bAutomatic, bool bAutoName);
-    bool IsLeftOverOfLastCapture(const CClip& clip, HWND hOwner) const;
-    // The same copy announced a second time at once, as the X11 bridge of a
-    // Linux desktop does when a Linux program takes the clipboard back.
-    bool IsRepeatOfLastCapture(const CClip& clip, HWND hOwner) const;
     // Handles a change notice now, or posts it for later while one of our
     // clipboard operations or another notice is under way.
     void HandleOrDeferChange();

@@ -63,7 +63,7 @@ LRESULT CKeeperDlg::OnTrayNotify(WPARAM, LPARAM lParam)
 
 LRESULT CKeeperDlg::OnTaskbarCreated(WPARAM, LPARAM)
 {
-    if (theKeeperApp.m_bTaskIcon != 0 && !m_bLeftShell)
+    if (theKeeperApp.m_bTaskIcon != 0 && m_watch.IsWatching())
         AddTrayIcon();
     return 0;
 }

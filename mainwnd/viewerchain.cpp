@@ -1,5 +1,7 @@
-// The clipboard viewer chain and automatic capture: change notices, the rules
-// that tell a new copy from a notice that brings none, and the chain's repair.
+// The clipboard viewer chain and automatic capture: joining, change notices,
+// passing them on and the chain's repair, as steps. What a notice means is
+// the watch's to decide (clipwatch.h); the window asks the system for the
+// facts and carries out the decision.
 #include "mainwnd/keeperdlg.h"
 
 #include "app/keeperapp.h"
@@ -7,15 +9,9 @@
 
 namespace {
 
-// A viewer after us that does not answer within this time is passed by: a
-// wait without end would stop every posted message here, input and quit
-// included.
-constexpr UINT kForwardTimeoutMs = 3000;
-// The chain brings a change a little after the listener does at most: a
-// viewer ahead of us that passes notices on late does so from its message
-// loop, within moments even on a busy machine.
-constexpr UINT kChainGraceMs = 2000;
 constexpr UINT_PTR kChainCheckTimer = 1;
+
+CClipboardWatch::Window Id(HWND hWnd) { return reinterpret_cast<CClipboardWatch::Window>(hWnd); }
 
 }  // namespace
 
@@ -24,49 +20,37 @@ void CKeeperDlg::JoinViewerChain()
     // The first change notice arrives from inside this call, before the
     // result is stored.
     m_hNextViewer = ::SetClipboardViewer(m_hWnd);
-    m_bInChain = true;
     // Told of every change by the system itself too: a viewer ahead of us
     // that ends without leaving the chain stops its notices for good.
-    m_bListening = Sys().AddClipboardFormatListener != nullptr && Sys().AddClipboardFormatListener(m_hWnd) != FALSE;
+    m_watch.Joined(Sys().AddClipboardFormatListener != nullptr && Sys().AddClipboardFormatListener(m_hWnd) != FALSE);
 }
 
 void CKeeperDlg::LeaveViewerChain()
 {
-    if (!m_bInChain)
+    const CClipboardWatch::Leaving leaving = m_watch.Leave();
+    if (!leaving.bLeaveChain)
         return;
-    m_bInChain = false;
-    if (m_bListening && Sys().RemoveClipboardFormatListener != nullptr)
+    if (leaving.bStopListening && Sys().RemoveClipboardFormatListener != nullptr)
         Sys().RemoveClipboardFormatListener(m_hWnd);
-    m_bListening = false;
-    if (m_bAwaitingDraw) {
+    if (leaving.bStopChainCheck)
         KillTimer(kChainCheckTimer);
-        m_bAwaitingDraw = false;
-    }
     ::ChangeClipboardChain(m_hWnd, m_hNextViewer);
 }
 
 void CKeeperDlg::OnDrawClipboard()
 {
-    // The chain reaches us.
-    m_dwDrawSequence = ::GetClipboardSequenceNumber();
-    m_bAwaitingDraw = false;
+    m_watch.ChainNotice(::GetClipboardSequenceNumber());
     HandleOrDeferChange();
-    // Every change notice goes on down the chain, at once; one that comes
-    // back to us through a chain that loops is not sent round again.
-    if (!m_bForwardingDraw) {
-        m_bForwardingDraw = true;
+    if (m_watch.BeginPassingOn(CClipboardWatch::Passing::Notice)) {
         ForwardToNextViewer(WM_DRAWCLIPBOARD, 0, 0);
-        m_bForwardingDraw = false;
+        m_watch.EndPassingOn(CClipboardWatch::Passing::Notice);
     }
 }
 
 void CKeeperDlg::OnClipboardUpdate()
 {
-    // A change the chain has not brought (yet). Whether it never comes is
-    // told by the time: see kChainGraceMs.
-    if (m_bInChain && !m_bAwaitingDraw && ::GetClipboardSequenceNumber() != m_dwDrawSequence) {
-        m_bAwaitingDraw = SetTimer(kChainCheckTimer, kChainGraceMs, nullptr) != 0;
-    }
+    if (m_watch.ListenerNotice(::GetClipboardSequenceNumber()))
+        m_watch.ChainCheckStarted(SetTimer(kChainCheckTimer, CClipboardWatch::kChainGraceMs, nullptr) != 0);
     HandleOrDeferChange();
 }
 
@@ -77,10 +61,8 @@ void CKeeperDlg::OnTimer(UINT_PTR nIDEvent)
         return;
     }
     KillTimer(kChainCheckTimer);
-    if (!m_bAwaitingDraw)
-        return;
-    m_bAwaitingDraw = false;
-    RejoinViewerChain();
+    if (m_watch.ChainCheckDue())
+        RejoinViewerChain();
 }
 
 void CKeeperDlg::RejoinViewerChain()
@@ -93,8 +75,8 @@ void CKeeperDlg::RejoinViewerChain()
         return;
     const HWND hNext = m_hNextViewer;
     ::ChangeClipboardChain(m_hWnd, hNext);
-    // The notice of joining brings no change: it finds the sequence number
-    // already noticed, and goes on to the viewers after us.
+    // The notice of joining brings no change: it finds the change handled
+    // already, and goes on to the viewers after us.
     const HWND hPrevious = ::SetClipboardViewer(m_hWnd);
     // A head that has gone leaves the chain after us as it was.
     m_hNextViewer = hPrevious != nullptr && hPrevious != m_hWnd && ::IsWindow(hPrevious) ? hPrevious : hNext;
@@ -105,56 +87,44 @@ void CKeeperDlg::ForwardToNextViewer(UINT message, WPARAM wParam, LPARAM lParam)
     if (m_hNextViewer == nullptr || m_hNextViewer == m_hWnd)
         return;
     DWORD_PTR dwResult = 0;
-    ::SendMessageTimeoutA(m_hNextViewer, message, wParam, lParam, SMTO_NORMAL | SMTO_ABORTIFHUNG, kForwardTimeoutMs,
-                          &dwResult);
+    ::SendMessageTimeoutA(m_hNextViewer, message, wParam, lParam, SMTO_NORMAL | SMTO_ABORTIFHUNG,
+                          CClipboardWatch::kPassOnTimeoutMs, &dwResult);
 }
 
 LRESULT CKeeperDlg::OnDrawClipboardLater(WPARAM, LPARAM)
 {
-    m_bDrawPending = false;
+    m_watch.LaterArrived();
     HandleOrDeferChange();
     return 0;
 }
 
 void CKeeperDlg::HandleOrDeferChange()
 {
-    if (IsClipboardOpenHere() || m_bInClipboardChange) {
-        // Sent from inside one of our own clipboard operations: by a source
-        // that renders a format for us, or a viewer ahead of us passing a
-        // notice on late. A capture now would open the clipboard again and
-        // close it under the operation, so it waits until that is over.
-        // The same holds inside the handling of another notice, which asks
-        // the owner's title across processes and so lets notices in: the
-        // outer one would then capture the same change a second time.
-        if (!m_bDrawPending)
-            m_bDrawPending = PostMessage(WM_DRAWCLIPBOARDLATER, 0, 0) != FALSE;
-    } else {
+    switch (m_watch.NoticeArrives(IsClipboardOpenHere())) {
+    case CClipboardWatch::Arrival::Now:
         OnClipboardChange();
+        break;
+    case CClipboardWatch::Arrival::Later:
+        m_watch.LaterPosted(PostMessage(WM_DRAWCLIPBOARDLATER, 0, 0) != FALSE);
+        break;
+    case CClipboardWatch::Arrival::AlreadyWaiting:
+        break;
     }
 }
 
 void CKeeperDlg::OnClipboardChange()
 {
-    const DWORD dwSequence = ::GetClipboardSequenceNumber();
-    // One change comes both down the chain and from the listener, and a
-    // viewer may pass a notice on without a change: what was noticed at
-    // this sequence number has been handled. (No number at all, 0, tells
-    // nothing.)
-    if (dwSequence != 0 && m_bNoticed && dwSequence == m_dwNoticedSequence)
+    const CClipboardWatch::Change change =
+        m_watch.BeginChange({::GetClipboardSequenceNumber(), ::GetClipboardOwner() == m_hWnd, m_bRestoring,
+                             m_bSkipNextCapture, theKeeperApp.m_bAutoPaste != 0});
+    if (!change.bNew)
         return;
-    m_bNoticed = true;
-    m_dwNoticedSequence = dwSequence;
+    struct End {
+        CClipboardWatch& watch;
+        ~End() { watch.EndChange(); }
+    } end{m_watch};
 
-    m_bInClipboardChange = true;
-    struct Done {
-        bool& b;
-        ~Done() { b = false; }
-    } done{m_bInClipboardChange};
-    // The notice of a restore of ours that comes late, through a viewer ahead
-    // of us, once the restore has named its clip in part 0.
-    const bool bLateOwnWrite = !m_bRestoring && m_dwOwnWriteSequence != 0 && dwSequence == m_dwOwnWriteSequence &&
-                               ::GetClipboardOwner() == m_hWnd;
-    if (!bLateOwnWrite) {
+    if (change.bNameOwner) {
         CString strTitle;
         if (const HWND hTop = GetOwnerTitleWindow(); hTop != nullptr)
             strTitle = GetWindowTextOf(hTop);
@@ -165,20 +135,10 @@ void CKeeperDlg::OnClipboardChange()
             SetOnClipboardText(strTitle);
         RedrawStatusBar();
     }
-
-    if (theKeeperApp.m_bAutoPaste != 0) {
-        // A restore of our own is no new content; a skip covers one change.
-        if (m_bSkipNextCapture || m_bRestoring || bLateOwnWrite) {
-            m_bSkipNextCapture = false;
-            m_pLastCapture = nullptr;
-        } else if (dwSequence == m_dwSeenSequence) {
-            // The clipboard just captured, noticed again: a viewer that joins
-            // the chain may pass a notice on without a change.
-        } else {
-            // A private copy is refused by the capture itself.
-            StoreClipboard(true, true);
-        }
-    }
+    if (change.capture == CClipboardWatch::Capture::Skip)
+        m_bSkipNextCapture = false;
+    else if (change.capture == CClipboardWatch::Capture::Take)
+        StoreClipboard(true, true);  // a private copy is refused by the capture itself
 }
 
 // The clipboard we own, after a restore, is being emptied.
@@ -191,17 +151,19 @@ void CKeeperDlg::OnDestroyClipboard()
 
 void CKeeperDlg::OnChangeCbChain(HWND hWndRemove, HWND hWndAfter)
 {
-    if (hWndRemove == m_hNextViewer) {
-        // We are never our own successor: the chain would loop.
-        if (hWndAfter != m_hWnd)
-            m_hNextViewer = hWndAfter;
-    } else if (!m_bForwardingChainChange) {
-        // A departure that comes back to us while we pass it on goes no
-        // further.
-        m_bForwardingChainChange = true;
-        ForwardToNextViewer(WM_CHANGECBCHAIN, reinterpret_cast<WPARAM>(hWndRemove),
-                            reinterpret_cast<LPARAM>(hWndAfter));
-        m_bForwardingChainChange = false;
+    switch (CClipboardWatch::ViewerLeaves(Id(hWndRemove), Id(hWndAfter), Id(m_hNextViewer), Id(m_hWnd))) {
+    case CClipboardWatch::Departure::Relink:
+        m_hNextViewer = hWndAfter;
+        break;
+    case CClipboardWatch::Departure::PassOn:
+        if (m_watch.BeginPassingOn(CClipboardWatch::Passing::Departure)) {
+            ForwardToNextViewer(WM_CHANGECBCHAIN, reinterpret_cast<WPARAM>(hWndRemove),
+                                reinterpret_cast<LPARAM>(hWndAfter));
+            m_watch.EndPassingOn(CClipboardWatch::Passing::Departure);
+        }
+        break;
+    case CClipboardWatch::Departure::Nothing:
+        break;
     }
 }
 
@@ -213,21 +175,3 @@ void CKeeperDlg::OnOptionsCollage()
 
 // Always named automatically; the option is left as it is.
 void CKeeperDlg::OnPopupColler() { StoreClipboard(false, true); }
-
-bool CKeeperDlg::IsLeftOverOfLastCapture(const CClip& clip, HWND hOwner) const
-{
-    // When its owner is destroyed the system drops the formats it never
-    // rendered and announces the change: the same copy, fewer formats.
-    return m_pLastCapture != nullptr && hOwner == nullptr && m_hLastCaptureOwner != nullptr &&
-           clip.IsRemainderOf(*m_pLastCapture->pClip);
-}
-
-bool CKeeperDlg::IsRepeatOfLastCapture(const CClip& clip, HWND hOwner) const
-{
-    // Narrow on purpose: the same window, at once, the same bytes. A user
-    // who copies the same thing again later gets a clip for it.
-    constexpr DWORD kRepeatWindowMs = 250;
-    return m_pLastCapture != nullptr && m_bLastCaptureAutomatic && hOwner != nullptr &&
-           hOwner == m_hLastCaptureOwner && Sys().GetTickCount() - m_dwLastCaptureTick <= kRepeatWindowMs &&
-           clip.HasSameRecords(*m_pLastCapture->pClip);
-}

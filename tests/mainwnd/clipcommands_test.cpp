@@ -132,7 +132,7 @@ TEST_F(ClipCommands, AutomaticNamingTakesTheTitleOfTheOwnersTopWindowWhole)
             EXPECT_EQ(ItemOf(List(), 0).iImage, CK_TEXT);
             ASSERT_NE(ClipOf(List(), 0), nullptr);
             EXPECT_EQ(std::string(ClipOf(List(), 0)->m_strName), "Classeur de test");
-            EXPECT_EQ(dlg.m_nClipCount, 1);
+            EXPECT_EQ(ClipCount(), 1);
             EXPECT_EQ(StatusText(Status(), 2), TotalText(SizeOf(List(), 0)));
 
             // An owned pop-up leads to its owner; a long title is not cut.
@@ -141,7 +141,7 @@ TEST_F(ClipCommands, AutomaticNamingTakesTheTitleOfTheOwnersTopWindowWhole)
             Command(ID_EDITION_COLLER);
             ASSERT_EQ(ListView_GetItemCount(List()), 2);
             EXPECT_EQ(ItemText(List(), 1), longTitle);
-            EXPECT_EQ(dlg.m_nClipCount, 2);
+            EXPECT_EQ(ClipCount(), 2);
             EXPECT_EQ(theKeeperApp.m_dwTotalBytes, SumOfItems());
             EXPECT_EQ(StatusText(Status(), 2), TotalText(SumOfItems()));
         });
@@ -176,7 +176,7 @@ TEST_F(ClipCommands, WithoutATitleTheNameIsTheKindAndANumberThatKeepsRising)
             Command(ID_EDITION_COLLER);
             EXPECT_EQ(ItemTexts(List()), (std::vector<std::string>{"Texte 3", "Autre 4"}));
             EXPECT_EQ(ItemOf(List(), 1).iImage, CK_OTHER);
-            EXPECT_EQ(dlg.m_nClipCount, 4);
+            EXPECT_EQ(ClipCount(), 4);
         });
     EXPECT_TRUE(RunMainWindow(script));
 }
@@ -221,7 +221,7 @@ TEST_F(ClipCommands, TheNamingDialogNamesTheClipAndItsCancelKeepsEverythingAsItW
         .Then([&] {
             EXPECT_EQ(NamingDialog(), nullptr);
             EXPECT_EQ(ItemTexts(List()), (std::vector<std::string>{"Mon texte", "Texte 2"}));
-            EXPECT_EQ(dlg.m_nClipCount, 2);
+            EXPECT_EQ(ClipCount(), 2);
             EXPECT_EQ(theKeeperApp.m_listClips.GetCount(), 2);
             EXPECT_EQ(theKeeperApp.m_dwTotalBytes, nTotalBefore);
             EXPECT_EQ(StatusText(Status(), 2), totalTextBefore);
@@ -252,7 +252,7 @@ TEST_F(ClipCommands, CopierAndCouperPutTheFirstSelectedClipBackByteForByte)
             Command(ID_EDITION_COPIER);
             EXPECT_EQ(StorableOnly(ReadClipboard(reader.hwnd())), offered[1]);
             EXPECT_EQ(StatusText(Status(), 0), kOnClipboard + "Deuxi\xe8me");
-            EXPECT_FALSE(dlg.m_bRestoring);
+            EXPECT_FALSE(Restoring());
             EXPECT_EQ(ListView_GetItemCount(List()), 3);
 
             // Couper with all three selected takes the lowest one only.
@@ -268,8 +268,8 @@ TEST_F(ClipCommands, CopierAndCouperPutTheFirstSelectedClipBackByteForByte)
             EXPECT_EQ(theKeeperApp.m_listClips.GetCount(), 2);
             EXPECT_EQ(StatusText(Status(), 2), TotalText(nRest));
             EXPECT_EQ(StatusText(Status(), 1), "");
-            EXPECT_EQ(dlg.m_nClipCount, 3);  // never lowered
-            EXPECT_FALSE(dlg.m_bRestoring);
+            EXPECT_EQ(ClipCount(), 3);  // never lowered
+            EXPECT_FALSE(Restoring());
         });
     EXPECT_TRUE(RunMainWindow(script));
 }
@@ -298,7 +298,7 @@ TEST_F(ClipCommands, SupprimerDeletesEverySelectedClipAndOnlyThose)
             EXPECT_EQ(theKeeperApp.m_listClips.GetCount(), 3);
             EXPECT_EQ(StatusText(Status(), 2), TotalText(nBefore - nGone));
             EXPECT_EQ(StatusText(Status(), 1), "");
-            EXPECT_EQ(dlg.m_nClipCount, 6);
+            EXPECT_EQ(ClipCount(), 6);
 
             Select(List(), {0, 1, 2});
             PostKey(List(), VK_BACK);
@@ -376,7 +376,7 @@ TEST_F(ClipCommands, RenamingStoresANonEmptyNameAndEscapeKeepsTheOldOne)
         Command(ID_EDITION_RENOMMER);
         hEdit = ListView_GetEditControl(List());
         ASSERT_NE(hEdit, nullptr);
-        EXPECT_TRUE(dlg.m_bEditingLabel);
+        EXPECT_TRUE(EditingLabel());
         EXPECT_EQ(SendMessageA(hEdit, EM_GETLIMITTEXT, 0, 0), 50);
         SetWindowTextA(hEdit, pszTyped);
     };
@@ -386,21 +386,21 @@ TEST_F(ClipCommands, RenamingStoresANonEmptyNameAndEscapeKeepsTheOldOne)
         .Then([&] { PostKey(hEdit, VK_RETURN); })
         .Then([&] {
             EXPECT_EQ(ListView_GetEditControl(List()), nullptr);
-            EXPECT_FALSE(dlg.m_bEditingLabel);
+            EXPECT_FALSE(EditingLabel());
             EXPECT_EQ(ItemText(List(), 0), "Nouveau nom");
             EXPECT_EQ(std::string(ClipOf(List(), 0)->m_strName), "Nouveau nom");
             startEditing("Autre chose");
         })
         .Then([&] { PostKey(hEdit, VK_ESCAPE); })
         .Then([&] {
-            EXPECT_FALSE(dlg.m_bEditingLabel);
+            EXPECT_FALSE(EditingLabel());
             EXPECT_EQ(ItemText(List(), 0), "Nouveau nom");
             EXPECT_EQ(std::string(ClipOf(List(), 0)->m_strName), "Nouveau nom");
             startEditing("");
         })
         .Then([&] { PostKey(hEdit, VK_RETURN); })
         .Then([&] {
-            EXPECT_FALSE(dlg.m_bEditingLabel);
+            EXPECT_FALSE(EditingLabel());
             EXPECT_EQ(ItemText(List(), 0), "Nouveau nom");
             Command(ID_EDITION_COPIER);
             EXPECT_EQ(StatusText(Status(), 0), kOnClipboard + "Nouveau nom");
@@ -535,12 +535,12 @@ TEST_F(ClipCommands, AutoPasteCapturesNothingWhileAClipIsRestored)
             // A skip set before a restore is used up by the restore's notice.
             Command(ID_OPTIONS_COLLAGEAUTOMATIQUE);
             Command(ID_OPTIONS_COLLAGEAUTOMATIQUE);
-            ASSERT_TRUE(dlg.m_bSkipNextCapture);
+            ASSERT_TRUE(SkipNextCapture());
             Command(ID_EDITION_COUPER);
         })
         .Then([&] {
             EXPECT_EQ(ListView_GetItemCount(List()), 0);
-            EXPECT_FALSE(dlg.m_bSkipNextCapture);
+            EXPECT_FALSE(SkipNextCapture());
             ASSERT_TRUE(source.Offer({{CF_TEXT, TextBytes("nouveau")}}));
         })
         .Then([&] { EXPECT_EQ(ListView_GetItemCount(List()), 1); });

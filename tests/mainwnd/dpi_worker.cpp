@@ -144,7 +144,7 @@ TEST_F(AtThisScale, TheMainWindowsSizesAreThoseOf100PercentScaled)
             // The program runs at the scale the user set.
             ASSERT_NE(Sys().GetDpiForWindow, nullptr);
             ASSERT_EQ(Sys().GetDpiForWindow(Wnd()), m_nDpi);
-            EXPECT_EQ(dlg.m_nDpi, m_nDpi);
+            EXPECT_EQ(Dpi(), m_nDpi);
             AddClips();
         })
         .Then([&] {
@@ -314,7 +314,7 @@ TEST_F(AtThisScale, WithoutThePerWindowCallTheScaleIsTheScreens)
     SysOverride<decltype(SysApi::GetSystemMetricsForDpi)> noMetrics{&SysApi::GetSystemMetricsForDpi, nullptr};
     ModalScript script;
     script.Then([&] {
-        EXPECT_EQ(dlg.m_nDpi, m_nDpi);
+        EXPECT_EQ(Dpi(), m_nDpi);
         EXPECT_EQ(CWnd::GetSystemMetricsForDpi(SM_CXSMICON, m_nDpi), GetSystemMetrics(SM_CXSMICON));
         EXPECT_EQ(CWnd::GetSystemMetricsForDpi(SM_CXICON, 2 * m_nDpi), 2 * GetSystemMetrics(SM_CXICON));
         EXPECT_EQ(PartEdges(Status()), ExpectedEdges(Wnd(), m_nDpi));

@@ -141,10 +141,10 @@ TEST_F(MainWindow, ShowsTheIconListTheStatusBarAndTheMenu)
               HMENU hMenu = GetMenu(Wnd());
               ASSERT_NE(hMenu, nullptr);
               EXPECT_EQ(GetMenuItemCount(hMenu), 4);
-              EXPECT_EQ(SendMessageA(Wnd(), WM_QUERYDRAGICON, 0, 0), reinterpret_cast<LRESULT>(dlg.m_hIcon));
-              EXPECT_EQ(dlg.m_nClipCount, 0);
-              EXPECT_FALSE(dlg.m_bEditingLabel);
-              EXPECT_NE(dlg.m_hAccel, nullptr);
+              EXPECT_EQ(SendMessageA(Wnd(), WM_QUERYDRAGICON, 0, 0), reinterpret_cast<LRESULT>(Icon()));
+              EXPECT_EQ(ClipCount(), 0);
+              EXPECT_FALSE(EditingLabel());
+              EXPECT_NE(Accelerators(), nullptr);
           })
         .Then([&] { SaveWindowPicture(Wnd(), "main_window"); })
         .Then([&] {
@@ -248,12 +248,12 @@ TEST_F(MainWindow, MenuItemsFollowTheSelectionAndTheOptions)
         .Then([&] {
             // The option commands flip the options; Auto Paste also skips
             // the next change.
-            dlg.m_bSkipNextCapture = false;
+            SkipNextCapture() = false;
             SendMessageA(Wnd(), WM_COMMAND, ID_OPTIONS_NOMMAGEAUTOMATIQUE, 0);
             EXPECT_EQ(theKeeperApp.m_bAutoName, 0);
             SendMessageA(Wnd(), WM_COMMAND, ID_OPTIONS_COLLAGEAUTOMATIQUE, 0);
             EXPECT_EQ(theKeeperApp.m_bAutoPaste, 0);
-            EXPECT_TRUE(dlg.m_bSkipNextCapture);
+            EXPECT_TRUE(SkipNextCapture());
             SendMessageA(Wnd(), WM_COMMAND, ID_OPTIONS_CACHER, 0);
             EXPECT_EQ(theKeeperApp.m_bHideWhenMinimized, 0);
             EXPECT_FALSE(Checked(Wnd(), ID_OPTIONS_NOMMAGEAUTOMATIQUE));
@@ -276,7 +276,7 @@ TEST_F(MainWindow, AcceleratorsAreOffWhileALabelIsEdited)
             SetFocus(List());
             hEdit = ListView_EditLabel(List(), 0);
             ASSERT_NE(hEdit, nullptr);
-            dlg.m_bEditingLabel = true;
+            EditingLabel() = true;
         })
         .Then([&] {
             ctrl.emplace();
@@ -287,7 +287,7 @@ TEST_F(MainWindow, AcceleratorsAreOffWhileALabelIsEdited)
             whileEditing = WindowText(hEdit);
             nClipsWhileEditing = theKeeperApp.m_listClips.GetCount();
             // Now as if editing had ended: Ctrl+V is the capture accelerator.
-            dlg.m_bEditingLabel = false;
+            EditingLabel() = false;
             SetWindowTextA(hEdit, "abc");
             SendMessageA(hEdit, EM_SETSEL, 0, -1);
             ctrl.emplace();
@@ -424,7 +424,7 @@ TEST_F(MainWindow, JoinsTheViewerChainPassesNoticesOnAndLeavesIt)
     int drawsBefore = 0, drawsWhileOpen = 0;
     ModalScript script;
     script.Then([&] {
-              EXPECT_EQ(dlg.m_hNextViewer, viewer.hwnd());
+              EXPECT_EQ(NextViewer(), viewer.hwnd());
               drawsBefore = viewer.Draws();
               source.Offer({{CF_TEXT, TextBytes("un")}});
           })

@@ -37,23 +37,23 @@ TEST_F(ViewerChain, RepairsItsLinkWhenItsNextLeavesAndPassesOtherDeparturesOn)
     ModalScript script;
     script
         .Then([&] {
-            ASSERT_EQ(dlg.m_hNextViewer, third.hwnd());
+            ASSERT_EQ(NextViewer(), third.hwnd());
             first.Leave();  // announced to the main window, which passes it on
         })
         .Then([&] {
-            EXPECT_EQ(dlg.m_hNextViewer, third.hwnd());
+            EXPECT_EQ(NextViewer(), third.hwnd());
             EXPECT_EQ(third.Departures(), (std::vector<std::pair<HWND, HWND>>{{hFirst, nullptr}}));
             EXPECT_EQ(second.next(), nullptr);
             third.Leave();  // the main window's next: it links past it
         })
         .Then([&] {
-            EXPECT_EQ(dlg.m_hNextViewer, second.hwnd());
+            EXPECT_EQ(NextViewer(), second.hwnd());
             const int nDraws = second.Draws();
             ASSERT_TRUE(source.Offer({{CF_TEXT, TextBytes("suivante")}}));
             EXPECT_EQ(second.Draws(), nDraws + 1);
             second.Leave();
         })
-        .Then([&] { EXPECT_EQ(dlg.m_hNextViewer, nullptr); });
+        .Then([&] { EXPECT_EQ(NextViewer(), nullptr); });
     EXPECT_TRUE(RunMainWindow(script));
 }
 
@@ -62,7 +62,7 @@ TEST_F(ViewerChain, AChainThatLoopsBackToUsIsNotFollowedRound)
     ClipboardViewer looping;  // joined before: the main window's next
     ModalScript script;
     script.Then([&] {
-        ASSERT_EQ(dlg.m_hNextViewer, looping.hwnd());
+        ASSERT_EQ(NextViewer(), looping.hwnd());
         // Its own next becomes the main window (a careless viewer's link to
         // a window that had left): whatever the main window passes on comes
         // back to it. Followed round, it would never end.
@@ -76,7 +76,7 @@ TEST_F(ViewerChain, AChainThatLoopsBackToUsIsNotFollowedRound)
         EXPECT_EQ(looping.Departures(), (std::vector<std::pair<HWND, HWND>>{{hGone, nullptr}}));
         // A departure that would make the main window its own successor.
         SendMessageA(Wnd(), WM_CHANGECBCHAIN, reinterpret_cast<WPARAM>(looping.hwnd()), reinterpret_cast<LPARAM>(Wnd()));
-        EXPECT_EQ(dlg.m_hNextViewer, looping.hwnd());
+        EXPECT_EQ(NextViewer(), looping.hwnd());
         SendMessageA(looping.hwnd(), WM_CHANGECBCHAIN, reinterpret_cast<WPARAM>(Wnd()), 0);
     });
     EXPECT_TRUE(RunMainWindow(script));
@@ -89,7 +89,7 @@ TEST_F(ViewerChain, ANextViewerThatHangsHoldsUpNeitherCaptureNorClosing)
     ModalScript script;
     script
         .Then([&] {
-            ASSERT_EQ(dlg.m_hNextViewer, hung.hwnd());
+            ASSERT_EQ(NextViewer(), hung.hwnd());
             hung.Hang();
             // Each notice waits for it a few seconds at most, then goes on.
             ASSERT_TRUE(source.Offer({{CF_TEXT, TextBytes("avant")}}));
@@ -126,7 +126,7 @@ TEST_F(ViewerChain, AViewerJoiningAheadPassesNoticesThroughAndANoticeWithoutACha
             EXPECT_EQ(Clips(), 2);
             ahead->Leave();
         })
-        .Then([&] { EXPECT_EQ(dlg.m_hNextViewer, nullptr); });
+        .Then([&] { EXPECT_EQ(NextViewer(), nullptr); });
     EXPECT_TRUE(RunMainWindow(script));
 }
 
@@ -261,7 +261,7 @@ void NoticeDuringACapture::Run(bool bByColler)
         })
         .Then([&] {
             // The waiting notice has been handled by now: the same change.
-            EXPECT_FALSE(dlg.m_bDrawPending);
+            EXPECT_FALSE(NoticeWaiting());
             ASSERT_EQ(Clips(), 1);
             const CClip* pClip = ClipOf(List(), 0);
             ASSERT_NE(pClip, nullptr);
@@ -327,7 +327,7 @@ TEST_F(ViewerChain, ANoticeThatComesWhileAnotherIsHandledWaitsItsTurn)
             ASSERT_TRUE(source.Offer({{CF_TEXT, TextBytes("la premiere")}}));
         })
         .Then([&] {
-            EXPECT_FALSE(dlg.m_bDrawPending);
+            EXPECT_FALSE(NoticeWaiting());
             ASSERT_EQ(Clips(), 1);
             const CClipFormat* pFirst = ClipOf(List(), 0)->m_pFirstFormat;
             ASSERT_NE(pFirst, nullptr);

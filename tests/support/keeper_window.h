@@ -45,6 +45,17 @@ protected:
     bool RunMainWindow(ModalScript& script, Closing closing = Closing::AtTheEnd);
 
     void Command(UINT id) { SendMessageA(Wnd(), WM_COMMAND, id, 0); }
+    // The window's own state as the tests read it, and the two flags that
+    // some tests set in place of a user's action.
+    int ClipCount() const { return dlg.m_nClipCount; }
+    bool Restoring() const { return dlg.m_bRestoring; }
+    bool& EditingLabel() { return dlg.m_bEditingLabel; }
+    bool& SkipNextCapture() { return dlg.m_bSkipNextCapture; }
+    HWND NextViewer() const { return dlg.m_hNextViewer; }
+    HICON Icon() const { return dlg.m_hIcon; }
+    HACCEL Accelerators() const { return dlg.m_hAccel; }
+    UINT Dpi() const { return dlg.m_nDpi; }
+    bool NoticeWaiting() const { return dlg.m_watch.IsWaiting(); }
     HWND Wnd() const { return dlg.m_hWnd; }
     HWND List() const;
     HWND Status() const;
