@@ -460,7 +460,10 @@ TEST_F(ClipCommands, EveryActionOnAClipHasAKeyAndARightClickOpensOnePreview)
              PressKeys({VK_ESCAPE});
          }},
         {{VK_CONTROL, 'A'},
-         [&] { EXPECT_EQ(StatusText(Status(), 1), FormatSelectionText(SizeOf(List(), 0) + SizeOf(List(), 1)).GetString()); }},
+         [&] {
+             const unsigned long long nBoth = SizeOf(List(), 0) + SizeOf(List(), 1);
+             EXPECT_EQ(StatusText(Status(), 1), FormatSelectionText(nBoth).GetString());
+         }},
     };
     ModalScript script;
     script.Then([&] {

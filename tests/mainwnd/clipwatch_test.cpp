@@ -1,25 +1,20 @@
-// The watch's rules as one table: each row plays a sequence of events as the
-// window hands them over, and names the decision expected after each.
-//
-// An event is "verb arguments", then "> decision" where one is expected.
-// Windows are w0 (none), w1 (ours), w2 ...; clips n1, n2; times in ms.
-//   join [alone]              joined the chain, with the listener or without
-//   leave > what              what leaving stops: chain, listener, check
-//   chain N                   the chain brought a notice at sequence number N
-//   listener N > check|none   the listener told of N: a chain check or not
-//   started, due > rejoin     the check started; its time is up
-//   arrive [open] > now|later|waiting, back    a notice arrives; the later one comes back
-//   begin N [own] [restoring] [skip] [off] > handled|show|silent take|skip|none
-//   end                       the change has been handled
-//   change N [...]            arrive, begin and end at once
-//   read N, stored N nK wK T auto|manual, failed, removed nK, restored N
+// The watch's rules as one table: each row plays events as the window hands
+// them over, "verb arguments", with "> decision" where one is expected.
+// Windows are w0 (none), w1 (ours), w2...; clips n1, n2; times in ms.
+//   join [alone] | leave > chain [listener] [check] | chain N | listener N > check|none
+//   started | due > rejoin|none                the check the listener asks for
+//   arrive [open] > now|later|waiting | back   a notice arrives; the later one comes back
+//   begin N [own] [restoring] [skip] [off] > handled | show|silent take|skip|none
+//   end | change N [...]                       change: arrive, begin and end at once
+//   read N | stored N nK wK T auto|manual | failed | removed nK | restored N
 //   judge N wK T same|remainder|other > keep|repeat|remainder
-//   pass notice|departure > yes|no, passed ...   passing on begun, ended
-//   leaves wR wA wN > relink|passon|nothing    a viewer leaves; we are w1
+//   pass|passed notice|departure > yes|no | leaves wRemoved wAfter wNext > relink|passon|nothing
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "mainwnd/clipwatch.h"
 
@@ -27,107 +22,92 @@ namespace {
 
 using Watch = CClipboardWatch;
 
-const char* Word(Watch::Capture c)
-{
-    return c == Watch::Capture::Take ? "take" : c == Watch::Capture::Skip ? "skip" : "none";
-}
-
 struct Player {
     Watch watch;
     CClipList::Node nodes[3] = {};
+    std::vector<std::string> t;  // the event's words
 
-    static Watch::Window Win(const std::string& w) { return std::stoul(w.substr(1)); }
-    const CClipList::Node* Node(const std::string& n) { return &nodes[std::stoul(n.substr(1))]; }
+    unsigned long N(std::size_t i) const { return std::stoul(t.at(i)); }
+    Watch::Window W(std::size_t i) const { return std::stoul(t.at(i).substr(1)); }
+    bool Has(const char* word) const { return std::find(t.begin(), t.end(), word) != t.end(); }
 
-    std::string Begin(std::istringstream& in)
-    {
-        Watch::Facts facts{0, false, false, false, true};
-        in >> facts.nSequence;
-        for (std::string flag; in >> flag;) {
-            facts.bOwnedByUs |= flag == "own";
-            facts.bRestoring |= flag == "restoring";
-            facts.bSkipNext |= flag == "skip";
-            facts.bAutoPaste &= flag != "off";
-        }
-        const Watch::Change c = watch.BeginChange(facts);
-        return !c.bNew ? "handled" : std::string(c.bNameOwner ? "show " : "silent ") + Word(c.capture);
-    }
     std::string Arrive(bool bOpen)
     {
-        switch (watch.NoticeArrives(bOpen)) {
-        case Watch::Arrival::Now:
-            return "now";
-        case Watch::Arrival::Later:
+        const Watch::Arrival a = watch.NoticeArrives(bOpen);
+        if (a == Watch::Arrival::Later)
             watch.LaterPosted(true);
-            return "later";
-        default:
-            return "waiting";
-        }
+        return std::vector<std::string>{"now", "later", "waiting"}[static_cast<int>(a)];
+    }
+    std::string Begin()
+    {
+        const Watch::Change c = watch.BeginChange({static_cast<Watch::Sequence>(N(1)), Has("own"), Has("restoring"),
+                                                   Has("skip"), !Has("off")});
+        const char* const kCapture[] = {"none", "take", "skip"};
+        if (!c.bNew)
+            return "handled";
+        return std::string(c.bNameOwner ? "show " : "silent ") + kCapture[static_cast<int>(c.capture)];
     }
 
     // Plays one event; returns its decision, or "" for none.
     std::string Play(const std::string& event)
     {
         std::istringstream in(event);
-        std::string verb, a, b, c, d, e;
-        in >> verb;
-        if (verb == "join")
-            watch.Joined(!(in >> a));
-        if (verb == "leave") {
+        t.clear();
+        for (std::string word; in >> word;)
+            t.push_back(word);
+        const std::string& v = t.at(0);
+        if (v == "join")
+            watch.Joined(!Has("alone"));
+        if (v == "leave") {
             const Watch::Leaving l = watch.Leave();
             return !l.bLeaveChain ? "nothing"
                                   : std::string("chain") + (l.bStopListening ? " listener" : "") +
                                         (l.bStopChainCheck ? " check" : "");
         }
-        if (verb == "chain" && in >> a)
-            watch.ChainNotice(std::stoul(a));
-        if (verb == "listener" && in >> a)
-            return watch.ListenerNotice(std::stoul(a)) ? "check" : "none";
-        if (verb == "started")
+        if (v == "chain")
+            watch.ChainNotice(N(1));
+        if (v == "listener")
+            return watch.ListenerNotice(N(1)) ? "check" : "none";
+        if (v == "started")
             watch.ChainCheckStarted(true);
-        if (verb == "due")
+        if (v == "due")
             return watch.ChainCheckDue() ? "rejoin" : "none";
-        if (verb == "arrive")
-            return Arrive(static_cast<bool>(in >> a));
-        if (verb == "back")
+        if (v == "arrive")
+            return Arrive(Has("open"));
+        if (v == "back")
             watch.LaterArrived();
-        if (verb == "begin")
-            return Begin(in);
-        if (verb == "end")
+        if (v == "begin")
+            return Begin();
+        if (v == "end")
             watch.EndChange();
-        if (verb == "change") {
-            if (const std::string arrival = Arrive(false); arrival != "now")
-                return arrival;
-            const std::string decision = Begin(in);
+        if (v == "change") {
+            const std::string arrival = Arrive(false), decision = arrival == "now" ? Begin() : arrival;
             watch.EndChange();
             return decision;
         }
-        if (verb == "read" && in >> a)
-            watch.CaptureRead(std::stoul(a));
-        if (verb == "stored" && in >> a >> b >> c >> d >> e)
-            watch.CaptureStored(std::stoul(a), Node(b), Win(c), std::stoul(d), e == "auto");
-        if (verb == "failed")
+        if (v == "read")
+            watch.CaptureRead(N(1));
+        if (v == "stored")
+            watch.CaptureStored(N(1), &nodes[W(2)], W(3), N(4), Has("auto"));
+        if (v == "failed")
             watch.AutomaticCaptureFailed();
-        if (verb == "removed" && in >> a)
-            watch.ClipRemoved(Node(a));
-        if (verb == "restored" && in >> a)
-            watch.Restored(std::stoul(a));
-        if (verb == "judge" && in >> a >> b >> c >> d) {
-            auto is = [&](const char* what) { return [=](const CClipList::Node&) { return d == what; }; };
-            const Watch::Verdict v =
-                watch.JudgeAutomaticCapture(std::stoul(a), Win(b), std::stoul(c), is("same"), is("remainder"));
-            return v == Watch::Verdict::Keep ? "keep" : v == Watch::Verdict::Repeat ? "repeat" : "remainder";
+        if (v == "removed")
+            watch.ClipRemoved(&nodes[W(1)]);
+        if (v == "restored")
+            watch.Restored(N(1));
+        if (v == "judge") {
+            auto is = [this](const char* w) { return [this, w](const CClipList::Node&) { return t.at(4) == w; }; };
+            const Watch::Verdict r = watch.JudgeAutomaticCapture(N(1), W(2), N(3), is("same"), is("remainder"));
+            return std::vector<std::string>{"keep", "repeat", "remainder"}[static_cast<int>(r)];
         }
-        if ((verb == "pass" || verb == "passed") && in >> a) {
-            const Watch::Passing what = a == "notice" ? Watch::Passing::Notice : Watch::Passing::Departure;
-            if (verb == "passed")
-                watch.EndPassingOn(what);
-            else
-                return watch.BeginPassingOn(what) ? "yes" : "no";
-        }
-        if (verb == "leaves" && in >> a >> b >> c) {
-            const Watch::Departure d = Watch::ViewerLeaves(Win(a), Win(b), Win(c), 1);
-            return d == Watch::Departure::Relink ? "relink" : d == Watch::Departure::PassOn ? "passon" : "nothing";
+        const Watch::Passing what = Has("notice") ? Watch::Passing::Notice : Watch::Passing::Departure;
+        if (v == "pass")
+            return watch.BeginPassingOn(what) ? "yes" : "no";
+        if (v == "passed")
+            watch.EndPassingOn(what);
+        if (v == "leaves") {
+            const Watch::Departure d = Watch::ViewerLeaves(W(1), W(2), W(3), 1);
+            return std::vector<std::string>{"relink", "passon", "nothing"}[static_cast<int>(d)];
         }
         return "";
     }
