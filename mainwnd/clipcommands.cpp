@@ -29,8 +29,7 @@ void CKeeperDlg::StoreClipboard(bool bAutomatic, bool bAutoName)
     // A program that holds the clipboard open for a moment as the notice
     // arrives would otherwise lose its change; a few tries, 5 ms apart.
     constexpr int kAutomaticOpenTries = 4;
-    const HWND hOwner = ::GetClipboardOwner();
-    const auto hOwnerId = reinterpret_cast<CClipboardWatch::Window>(hOwner);
+    const CClipboardWatch::Window hOwner = WatchId(::GetClipboardOwner());
     DWORD dwSequence = 0;
     CClip* pClip = new CClip;
     // An automatic capture leaves a private copy alone; the user's own
@@ -43,7 +42,7 @@ void CKeeperDlg::StoreClipboard(bool bAutomatic, bool bAutoName)
     }
     if (bAutomatic &&
         m_watch.JudgeAutomaticCapture(
-            dwSequence, hOwnerId, Sys().GetTickCount(),
+            dwSequence, hOwner, Sys().GetTickCount(),
             [&](const CClipList::Node& last) { return pClip->HasSameRecords(*last.pClip); },
             [&](const CClipList::Node& last) { return pClip->IsRemainderOf(*last.pClip); }) !=
             CClipboardWatch::Verdict::Keep) {
@@ -95,7 +94,7 @@ void CKeeperDlg::StoreClipboard(bool bAutomatic, bool bAutoName)
     }
     ++m_nClipCount;
     theKeeperApp.m_dwTotalBytes += pClip->m_dwTotalSize;
-    m_watch.CaptureStored(dwSequence, pNode, hOwnerId, Sys().GetTickCount(), bAutomatic);
+    m_watch.CaptureStored(dwSequence, pNode, hOwner, Sys().GetTickCount(), bAutomatic);
 
     SetStatusText(2, FormatTotalText(theKeeperApp.m_dwTotalBytes));
     RedrawStatusBar();

@@ -148,6 +148,8 @@ private:
     // viewer chain and the listener. Once, whichever comes first of the
     // session's end and teardown: the watch stops with it.
     void LeaveShell();
+    // A window as the watch knows it.
+    static CClipboardWatch::Window WatchId(HWND hWnd) { return reinterpret_cast<CClipboardWatch::Window>(hWnd); }
     // Captures the clipboard and stores it as a new clip. An automatic capture
     // waits a little for a clipboard another program holds open, and leaves
     // out what only remains of the last capture once its source has gone.

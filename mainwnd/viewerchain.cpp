@@ -11,8 +11,6 @@ namespace {
 
 constexpr UINT_PTR kChainCheckTimer = 1;
 
-CClipboardWatch::Window Id(HWND hWnd) { return reinterpret_cast<CClipboardWatch::Window>(hWnd); }
-
 }  // namespace
 
 void CKeeperDlg::JoinViewerChain()
@@ -151,7 +149,8 @@ void CKeeperDlg::OnDestroyClipboard()
 
 void CKeeperDlg::OnChangeCbChain(HWND hWndRemove, HWND hWndAfter)
 {
-    switch (CClipboardWatch::ViewerLeaves(Id(hWndRemove), Id(hWndAfter), Id(m_hNextViewer), Id(m_hWnd))) {
+    switch (CClipboardWatch::ViewerLeaves(WatchId(hWndRemove), WatchId(hWndAfter), WatchId(m_hNextViewer),
+                                         WatchId(m_hWnd))) {
     case CClipboardWatch::Departure::Relink:
         m_hNextViewer = hWndAfter;
         break;
