@@ -474,8 +474,7 @@ TEST(EndToEnd, EveryDialogOpensInTheProgramItself)
 // Any program on the desktop can send the keeper's windows messages, some of
 // which carry pointers or sizes that it would trust. Each is sent here from
 // this process; the keeper goes on, with its clip and its sizes as they were.
-// And programs that act for a person (screen readers, macro and test tools)
-// drive it by such messages: a clip renamed that way takes its new name.
+// Programs that act for a person drive it so: a clip renamed that way is.
 TEST(EndToEnd, MessagesFromAnotherProgramCannotHarmTheKeeperAndCanDriveIt)
 {
     TestWindow reader{"Lecteur"};
@@ -520,8 +519,6 @@ TEST(EndToEnd, MessagesFromAnotherProgramCannotHarmTheKeeperAndCanDriveIt)
     ASSERT_FALSE(got.empty());
     EXPECT_EQ(got[0], (ReadFormat{CF_TEXT, true, TextBytes("intacte")}));
     EXPECT_EQ(list.Count(), 1);
-
-    // Renamed: the list notifies the keeper from inside the messages sent here.
     SendMessageA(hMain, WM_COMMAND, MAKEWPARAM(ID_EDITION_RENOMMER, 0), 0);
     const HWND hEdit = FindWindowExA(hList, nullptr, "Edit", nullptr);
     EXPECT_EQ(SendMessageA(hEdit, EM_GETLIMITTEXT, 0, 0), 50);

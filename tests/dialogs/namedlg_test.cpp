@@ -27,7 +27,6 @@ int WINAPI RecordBox(HWND, LPCWSTR text, LPCWSTR, UINT type)
     return IDOK;
 }
 
-// The field has the focus: what is typed at once is the name.
 TEST(NameDialog, OpensEmptyWithTheFocusInTheFieldAndEnterAcceptsAnEmptyName)
 {
     CNameDlg dlg;

@@ -74,12 +74,11 @@ void PressKeys(const std::vector<WORD>& keys)
 void RightClickAt(HWND h, POINT pt)
 {
     ClientToScreen(h, &pt);  // given with each input, in the screen's 0 to 65535
-    INPUT in[2] = {{INPUT_MOUSE, {}}, {INPUT_MOUSE, {}}};
-    for (INPUT& i : in)
-        i.mi = {MulDiv(pt.x, 65536, GetSystemMetrics(SM_CXSCREEN)) + 1,
-                MulDiv(pt.y, 65536, GetSystemMetrics(SM_CYSCREEN)) + 1, 0, MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE};
-    in[0].mi.dwFlags |= MOUSEEVENTF_RIGHTDOWN;
-    in[1].mi.dwFlags |= MOUSEEVENTF_RIGHTUP;
+    const LONG x = MulDiv(pt.x, 65536, GetSystemMetrics(SM_CXSCREEN)) + 1;
+    const LONG y = MulDiv(pt.y, 65536, GetSystemMetrics(SM_CYSCREEN)) + 1;
+    const DWORD kAt = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    INPUT in[2] = {{INPUT_MOUSE, {.mi = {x, y, 0, kAt | MOUSEEVENTF_RIGHTDOWN, 0, 0}}},
+                   {INPUT_MOUSE, {.mi = {x, y, 0, kAt | MOUSEEVENTF_RIGHTUP, 0, 0}}}};
     SendInput(2, in, sizeof(INPUT));
 }
 
@@ -87,5 +86,5 @@ void Select(HWND hList, std::initializer_list<int> items)
 {
     ListView_SetItemState(hList, -1, 0, LVIS_SELECTED);
     for (int i : items)
-        ListView_SetItemState(hList, i, LVIS_SELECTED, LVIS_SELECTED);
+        ListView_SetItemState(hList, i, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
 }

@@ -18,13 +18,12 @@ std::wstring CaptionW(HWND h);
 std::wstring StatusTextW(HWND hStatus, int nPart);
 std::string ItemText(HWND hList, int i);
 std::vector<std::string> ItemTexts(HWND hList);
-// Selects exactly these items of a list view.
+// Selects exactly these items of a list view, the last with the focus.
 void Select(HWND hList, std::initializer_list<int> items);
 
 // Posts a key press and its release, as the keyboard would.
 void PostKey(HWND h, UINT vk);
-// Real input through the system, to the window in front and its focus: the
-// keys pressed in order (the first held, as Ctrl and Shift are), released in
-// the opposite order; a right click at a point of the window.
+// Real input to the window in front: keys pressed in order (the first held,
+// as Ctrl is) and released in reverse; a right click at a point of a window.
 void PressKeys(const std::vector<WORD>& keys);
 void RightClickAt(HWND h, POINT ptClient);

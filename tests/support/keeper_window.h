@@ -45,8 +45,7 @@ protected:
     bool RunMainWindow(ModalScript& script, Closing closing = Closing::AtTheEnd);
 
     void Command(UINT id) { SendMessageA(Wnd(), WM_COMMAND, id, 0); }
-    // The window's own state as the tests read it, and the two flags that
-    // some tests set in place of a user's action.
+    // The window's state as the tests read it (two flags some tests set).
     int ClipCount() const { return dlg.m_nClipCount; }
     bool Restoring() const { return dlg.m_bRestoring; }
     bool& EditingLabel() { return dlg.m_bEditingLabel; }
