@@ -522,9 +522,9 @@ TEST(EndToEnd, MessagesFromAnotherProgramCannotHarmTheKeeperAndCanDriveIt)
     SendMessageA(hMain, WM_COMMAND, MAKEWPARAM(ID_EDITION_RENOMMER, 0), 0);
     const HWND hEdit = FindWindowExA(hList, nullptr, "Edit", nullptr);
     EXPECT_EQ(SendMessageA(hEdit, EM_GETLIMITTEXT, 0, 0), 50);
-    SendMessageA(hEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("renomm\xe9e"));
+    SendMessageA(hEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("renomm\xe9" "e"));
     SendMessageA(hEdit, WM_KEYDOWN, VK_RETURN, 0);
-    EXPECT_EQ(list.Text(0), "renomm\xe9e");
+    EXPECT_EQ(list.Text(0), "renomm\xe9" "e");
     PostMessageA(hMain, WM_CLOSE, 0, 0);
     ASSERT_TRUE(keeper.WaitForExit(10000));
     DeleteSettings();
