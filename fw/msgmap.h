@@ -10,6 +10,11 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
+#include <cstddef>
+#include <type_traits>
+
 // The root of everything that has a message map: windows and the application.
 class CCmdTarget {
 public:
@@ -24,6 +29,7 @@ protected:                                                                      
 #define BEGIN_MESSAGE_MAP(theClass, baseClass)                                             \
     BOOL theClass::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) \
     {                                                                                      \
+        using ThisClass [[maybe_unused]] = theClass;                                                      \
         using TheBaseClass = baseClass;
 
 #define END_MESSAGE_MAP()                                            \
@@ -51,13 +57,53 @@ protected:                                                                      
         return TRUE;                                                                      \
     }
 
-#define ON_NOTIFY(wNotifyCode, id, memberFxn)                                             \
-    if (message == WM_NOTIFY &&                                                           \
-        reinterpret_cast<NMHDR*>(lParam)->code == static_cast<UINT>(wNotifyCode) &&       \
-        reinterpret_cast<NMHDR*>(lParam)->idFrom == static_cast<UINT_PTR>(id)) {          \
-        *pResult = 0;                                                                     \
-        memberFxn(reinterpret_cast<NMHDR*>(lParam), pResult);                             \
-        return TRUE;                                                                      \
+// A notification handler takes the structure it reads (NMHDR, or one that
+// begins with it: NMLISTVIEW, NMLVDISPINFO...), so that the map knows how
+// much of it must be readable before the handler runs. The entry is the
+// control's that is nID in this window: a notification of another window's
+// control of the same id (an owned dialog's list) does not reach it.
+template <class T, class N>
+constexpr std::size_t AfxNotifySize(void (T::*)(N*, LRESULT*))
+{
+    static_assert(std::is_standard_layout_v<N> && sizeof(N) >= sizeof(NMHDR), "a notification begins with NMHDR");
+    return sizeof(N);
+}
+template <class T, class N>
+N* AfxNotifyStruct(void (T::*)(N*, LRESULT*), LPARAM lParam)
+{
+    return reinterpret_cast<N*>(lParam);
+}
+// Whether every byte of the block lies in committed, readable memory of this
+// process. A pointer from another program's message may name anything.
+bool AfxIsReadable(const void* p, std::size_t cb);
+// Whether psz is null, or a text of at most nMaxChars characters followed by
+// its terminator, every character of it readable here.
+bool AfxIsTextWithin(const char* psz, std::size_t nMaxChars);
+bool AfxIsTextWithin(const wchar_t* psz, std::size_t nMaxChars);
+// The text a notification's structure points to, for ON_NOTIFY_TEXT.
+inline const char* AfxNotifyText(const NMLVDISPINFOA* p) { return p->item.pszText; }
+inline const wchar_t* AfxNotifyText(const NMLVDISPINFOW* p) { return p->item.pszText; }
+
+#define AFX_IS_NOTIFY(wNotifyCode, id, memberFxn) \
+    (message == WM_NOTIFY &&                      \
+     IsNotifyFrom(lParam, static_cast<UINT>(wNotifyCode), id, AfxNotifySize(&ThisClass::memberFxn)))
+
+#define ON_NOTIFY(wNotifyCode, id, memberFxn)                                 \
+    if (AFX_IS_NOTIFY(wNotifyCode, id, memberFxn)) {                          \
+        *pResult = 0;                                                         \
+        memberFxn(AfxNotifyStruct(&ThisClass::memberFxn, lParam), pResult);   \
+        return TRUE;                                                          \
+    }
+
+// The same for a handler that also reads the text its structure points to:
+// it runs only when that text (if any) can be read here and holds at most
+// nMaxChars characters; any other gets the default processing.
+#define ON_NOTIFY_TEXT(wNotifyCode, id, memberFxn, nMaxChars)                                      \
+    if (AFX_IS_NOTIFY(wNotifyCode, id, memberFxn) &&                                               \
+        AfxIsTextWithin(AfxNotifyText(AfxNotifyStruct(&ThisClass::memberFxn, lParam)), nMaxChars)) { \
+        *pResult = 0;                                                                              \
+        memberFxn(AfxNotifyStruct(&ThisClass::memberFxn, lParam), pResult);                        \
+        return TRUE;                                                                               \
     }
 
 #define ON_MESSAGE(msg, memberFxn)                \

@@ -23,10 +23,29 @@ UINT ScreenDpi()
     return nDpi > 0 ? static_cast<UINT>(nDpi) : 96;
 }
 
-// Whether every byte of the block lies in committed memory of this process
-// that can be read. A pointer from another program's message may name
-// anything: another process's address, a freed page, a guard page.
-bool IsReadableHere(const void* p, std::size_t cb)
+
+// The text's characters up to its terminator, read a region at a time.
+template <class Ch>
+bool IsTextWithin(const Ch* psz, std::size_t nMaxChars)
+{
+    if (psz == nullptr)
+        return true;
+    for (std::size_t n = 0; n <= nMaxChars; ++n) {
+        if (!AfxIsReadable(psz + n, sizeof(Ch)))
+            return false;
+        if (psz[n] == 0)
+            return true;
+    }
+    return false;
+}
+
+// The message being handled on this thread by one of our windows, and
+// whether it was sent from another thread: kept for the messages nested
+// inside it, which were not.
+thread_local DWORD t_dwEnclosingSend = ISMEX_NOSEND;
+}  // namespace
+
+bool AfxIsReadable(const void* p, std::size_t cb)
 {
     constexpr DWORD kReadable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
                                 PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
@@ -43,7 +62,10 @@ bool IsReadableHere(const void* p, std::size_t cb)
     }
     return true;
 }
-}  // namespace
+
+bool AfxIsTextWithin(const char* psz, std::size_t nMaxChars) { return IsTextWithin(psz, nMaxChars); }
+
+bool AfxIsTextWithin(const wchar_t* psz, std::size_t nMaxChars) { return IsTextWithin(psz, nMaxChars); }
 
 CWnd::~CWnd()
 {
@@ -268,10 +290,18 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
 
 BOOL CWnd::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
 {
-    if (message == WM_NOTIFY && !IsFromOwnControl(lParam))
+    if (message == WM_NOTIFY && !IsNotifyHeard(lParam))
         return FALSE;
     const MSG saved = m_msgCur;
+    const bool bSavedSent = m_bCurSentHere;
     m_msgCur = MSG{m_hWnd, message, wParam, lParam, 0, {}};
+    // Sent from another thread, and not by way of an outer message of ours
+    // that was: a message that our own handling of another sent one passes
+    // on finds the same state as it (or one replied to already).
+    const DWORD dwSend = ::InSendMessageEx(nullptr) & (ISMEX_SEND | ISMEX_REPLIED);
+    m_bCurSentHere = dwSend == ISMEX_SEND && t_dwEnclosingSend != ISMEX_SEND;
+    const DWORD dwSavedEnclosing = t_dwEnclosingSend;
+    t_dwEnclosingSend = dwSend;
     BOOL bHandled = FALSE;
     // No exception may cross a window procedure: the system's frames between
     // here and the message loop cannot unwind, and the program would end with
@@ -282,22 +312,54 @@ BOOL CWnd::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
         *pResult = 0;
         bHandled = TRUE;
     }
+    t_dwEnclosingSend = dwSavedEnclosing;
     m_msgCur = saved;
+    m_bCurSentHere = bSavedSent;
     return bHandled;
 }
 
-bool CWnd::IsFromOwnControl(LPARAM lParam) const
+void CWnd::ReplyToSender(LRESULT lResult)
+{
+    if (m_bCurSentHere) {
+        ::ReplyMessage(lResult);
+        m_bCurSentHere = false;
+    }
+}
+
+bool CWnd::IsNotifyHeard(LPARAM lParam) const
 {
     // A notification is handled when its header is ours to read and names a
-    // control of this window on this thread: so our own controls are always
-    // heard, also while they notify us from inside a message another
-    // program sent (a screen reader's, a macro tool's), and a header
-    // pointing anywhere else is left to the default processing.
+    // window of this thread that is this one, inside it, or owned by it or
+    // by its top-level window (a tooltip, another pop-up of ours): so our
+    // own windows are always heard, also while they notify us from inside a
+    // message another program sent (a screen reader's, a macro tool's), and
+    // a header pointing anywhere else is left to the default processing.
     const auto* pHeader = reinterpret_cast<const NMHDR*>(lParam);
-    if (!IsReadableHere(pHeader, sizeof *pHeader))
+    if (!AfxIsReadable(pHeader, sizeof *pHeader))
         return false;
     const HWND hFrom = pHeader->hwndFrom;
-    return ::IsChild(m_hWnd, hFrom) && ::GetWindowThreadProcessId(hFrom, nullptr) == ::GetCurrentThreadId();
+    if (hFrom == nullptr || ::GetWindowThreadProcessId(hFrom, nullptr) != ::GetCurrentThreadId())
+        return false;
+    if (hFrom == m_hWnd || ::IsChild(m_hWnd, hFrom))
+        return true;
+    const HWND hOwner = ::GetWindow(hFrom, GW_OWNER);
+    return hOwner != nullptr && (hOwner == m_hWnd || hOwner == ::GetAncestor(m_hWnd, GA_ROOT));
+}
+
+bool CWnd::IsNotifyFrom(LPARAM lParam, UINT nCode, UINT_PTR nID, std::size_t cbStruct) const
+{
+    // The header was read already (IsNotifyHeard).
+    const auto* pHeader = reinterpret_cast<const NMHDR*>(lParam);
+    if (pHeader->code != nCode || pHeader->idFrom != nID)
+        return false;
+    // A control is known by its window, so that another window's control of
+    // the same id (an owned dialog's) is not taken for ours; a pop-up of ours
+    // (a tooltip) is no control and is known by its id where none has it.
+    const HWND hControl = ::GetDlgItem(m_hWnd, static_cast<int>(nID));
+    const bool bFrom = hControl != nullptr
+                           ? pHeader->hwndFrom == hControl
+                           : (::GetWindowLongPtrA(pHeader->hwndFrom, GWL_STYLE) & WS_CHILD) == 0;
+    return bFrom && AfxIsReadable(pHeader, cbStruct);
 }
 
 LRESULT CALLBACK CWnd::WndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)

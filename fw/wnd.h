@@ -9,6 +9,8 @@
 
 #include <windows.h>
 
+#include <cstddef>
+
 #include "base/cstring.h"
 #include "fw/menu.h"
 #include "fw/msgmap.h"
@@ -123,9 +125,19 @@ protected:
 
     // Runs the map with the message recorded for Default().
     BOOL Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
-    // Whether a WM_NOTIFY's header can be read here and comes from a control
-    // inside this window, on this thread.
-    bool IsFromOwnControl(LPARAM lParam) const;
+    // Whether a WM_NOTIFY's header can be read here and comes from a window
+    // of this thread that is this one, a descendant, or a pop-up owned by it
+    // or by its top-level window.
+    bool IsNotifyHeard(LPARAM lParam) const;
+    // Whether a notification heard is nCode from the control that is nID in
+    // this window (or a pop-up of ours of that id, where no control has it),
+    // with its whole structure of cbStruct bytes readable here.
+    bool IsNotifyFrom(LPARAM lParam, UINT nCode, UINT_PTR nID, std::size_t cbStruct) const;
+    // Answers the program that sent the message being handled from another
+    // thread, when it is this very message, so that what the handler does
+    // next (a modal dialog) does not keep that program waiting. Nothing for
+    // a message that was not sent so, or that was answered already.
+    void ReplyToSender(LRESULT lResult = 0);
 
     // The base handlers: the message's default processing, for a derived
     // handler that wants it (CDialog::OnSysCommand(nID, lParam) and so on).
@@ -142,12 +154,14 @@ protected:
     BOOL OnQueryEndSession() { return static_cast<BOOL>(Default()); }
     void OnEndSession(bool) { Default(); }
     void OnRButtonDblClk(UINT, CPoint) { Default(); }
+    void OnContextMenu(HWND, CPoint) { Default(); }
 
 private:
     HWND UnsubclassWindow();
 
     WNDPROC m_pfnSuper = nullptr;
     MSG m_msgCur{};
+    bool m_bCurSentHere = false;
 };
 
 // A window that is not ours, seen through a wrapper of its class for the life

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <new>
 
 #include "tests/fw/fw_test_support.h"
@@ -74,6 +75,12 @@ protected:
                             static_cast<void*>(pNMHDR->hwndFrom)));
         *pResult = m_beginEditResult;
     }
+    void OnItemChanged(NMLISTVIEW* pInfo, LRESULT*) { m_log.push_back(Str("OnItemChanged %d", pInfo->iItem)); }
+    void OnTipShow(NMHDR*, LRESULT*) { m_log.push_back("OnTipShow"); }
+    void OnEndLabelEdit(NMLVDISPINFOA* pInfo, LRESULT*)
+    {
+        m_log.push_back(Str("OnEndLabelEdit %s", pInfo->item.pszText != nullptr ? pInfo->item.pszText : "-"));
+    }
     LRESULT OnApp(WPARAM wParam, LPARAM lParam) { return static_cast<LRESULT>(wParam + lParam); }
     LRESULT OnThrow(WPARAM wParam, LPARAM)
     {
@@ -100,6 +107,9 @@ BEGIN_MESSAGE_MAP(CMapDlg, CDialog)
     ON_COMMAND(ID_FW_SECOND, OnSecond)
     ON_BN_CLICKED(IDC_FW_BUTTON, OnButton)
     ON_NOTIFY(LVN_BEGINLABELEDIT, IDC_FW_LIST, OnBeginLabelEdit)
+    ON_NOTIFY(LVN_ITEMCHANGED, IDC_FW_LIST, OnItemChanged)
+    ON_NOTIFY(TTN_SHOW, 0, OnTipShow)
+    ON_NOTIFY_TEXT(LVN_ENDLABELEDITA, IDC_FW_LIST, OnEndLabelEdit, 10)
     ON_MESSAGE(WM_APP + 1, OnApp)
     ON_MESSAGE(WM_APP + 2, OnThrow)
     ON_MESSAGE(WM_CTLCOLOREDIT, OnCtlColorEdit)
@@ -230,7 +240,65 @@ TEST_F(MessageMap, TheListViewSeesTheNotificationResult)
     EXPECT_TRUE(IsWindow(hEdit));
     EXPECT_EQ(list.GetEditControl(), hEdit);
     const std::string begin = Str("OnBeginLabelEdit %d %p", IDC_FW_LIST, static_cast<void*>(list.m_hWnd));
+    std::erase_if(dlg.m_log, [](const std::string& s) { return s.rfind("OnItemChanged", 0) == 0; });
     EXPECT_EQ(dlg.m_log, (Log{begin, begin}));
+}
+
+// Notifications from the dialog's own windows reach their handlers whole; any
+// other, or one whose structure or text cannot be read here in full, gets the
+// default processing.
+TEST_F(MessageMap, NotificationsReachTheirHandlersOnlyFromOurWindowsAndWhole)
+{
+    const HWND hTip = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP, 0, 0, 0, 0, dlg, nullptr, nullptr, nullptr);
+    CScriptedDlg owned(&dlg);
+    ASSERT_TRUE(owned.Create(IDD_FW_TEST));  // its list has the same id as ours
+    // A page that can be read, followed by one that cannot.
+    constexpr std::size_t kPage = 4096;
+    auto* pRegion = static_cast<char*>(VirtualAlloc(nullptr, 2 * kPage, MEM_RESERVE, PAGE_READWRITE));
+    ASSERT_NE(VirtualAlloc(pRegion, kPage, MEM_COMMIT, PAGE_READWRITE), nullptr);
+    char* const pEnd = pRegion + kPage;
+    char szTen[] = "dix lettre", szEleven[] = "onze lettre";
+    const HWND hList = Item(IDC_FW_LIST);
+    const auto kEdit = static_cast<UINT>(LVN_ENDLABELEDITA), kChange = static_cast<UINT>(LVN_ITEMCHANGED);
+    const struct {
+        const char* pszWhat;
+        HWND hFrom;
+        UINT_PTR nID;
+        UINT nCode;
+        char* pszText;   // of a label edit
+        int nPastEdge;   // how far the structure goes into the unreadable page; -1: it lies elsewhere
+        const char* pszHeard;
+    } rows[] = {
+        {"our list", hList, IDC_FW_LIST, kChange, nullptr, -1, "OnItemChanged 3"},
+        {"our tooltip", hTip, 0, TTN_SHOW, nullptr, -1, "OnTipShow"},
+        {"a dialog we own, with our list's id", owned, IDC_FW_LIST, kChange, nullptr, -1, nullptr},
+        {"its list", GetDlgItem(owned, IDC_FW_LIST), IDC_FW_LIST, kChange, nullptr, -1, nullptr},
+        {"another program's window", GetDesktopWindow(), IDC_FW_LIST, kChange, nullptr, -1, nullptr},
+        {"a whole structure up to the edge", hList, IDC_FW_LIST, kChange, nullptr, 0, "OnItemChanged 3"},
+        {"a structure cut short", hList, IDC_FW_LIST, kChange, nullptr, 4, nullptr},
+        {"a text at the limit", hList, IDC_FW_LIST, kEdit, szTen, -1, "OnEndLabelEdit dix lettre"},
+        {"no text", hList, IDC_FW_LIST, kEdit, nullptr, -1, "OnEndLabelEdit -"},
+        {"a text too long", hList, IDC_FW_LIST, kEdit, szEleven, -1, nullptr},
+        {"a text cut short", hList, IDC_FW_LIST, kEdit, pEnd - 3, -1, nullptr},
+    };
+    for (const auto& r : rows) {
+        dlg.m_log.clear();
+        memcpy(pEnd - 3, "abc", 3);  // no terminator before the edge
+        NMLISTVIEW change{};
+        NMLVDISPINFOA edit{};
+        change.hdr = edit.hdr = {r.hFrom, r.nID, r.nCode};
+        change.iItem = edit.item.iItem = 3;
+        edit.item.pszText = r.pszText;
+        char* p = r.nCode == kEdit ? reinterpret_cast<char*>(&edit) : reinterpret_cast<char*>(&change);
+        if (r.nPastEdge >= 0) {
+            memcpy(pEnd - sizeof change + r.nPastEdge, p, sizeof change - r.nPastEdge);
+            p = pEnd - sizeof change + r.nPastEdge;
+        }
+        dlg.SendMessage(WM_NOTIFY, r.nID, reinterpret_cast<LPARAM>(p));
+        EXPECT_EQ(dlg.m_log, r.pszHeard != nullptr ? Log{r.pszHeard} : Log{}) << r.pszWhat;
+    }
+    VirtualFree(pRegion, 0, MEM_RELEASE);
+    DestroyWindow(hTip);
 }
 
 TEST_F(MessageMap, SomeResultsAreReturnedDirectly)
