@@ -44,7 +44,7 @@ TEST(DdxExchange, ATextTooLongIsRefusedAndTheDialogStaysOpen)
     std::size_t nBoxes = 0;
     INT_PTR result = 0;
     ModalScript script;
-    script
+    script.Await([&] { return dlg.IsWindowVisible() != FALSE; })
         .Then([&] {
             hDlg = dlg.m_hWnd;
             hEdit = dlg.m_wndEdit.m_hWnd;

@@ -67,12 +67,10 @@ TEST(DialogModal, DisablesItsOwnerAndGivesItBackTheActivation)
                 hOwnerSeen = GetWindow(dlg.m_hWnd, GW_OWNER);
                 bOwnerEnabled = IsWindowEnabled(owner.m_hWnd);
             })
-            .Then([&] {
-                // Shown by the loop once it first goes idle (the template is
-                // not WS_VISIBLE), which the first tick may come before.
-                bVisible = dlg.IsWindowVisible();
-                dlg.EndDialog(IDOK);
-            });
+            // Shown by the loop once it first goes idle (the template is not
+            // WS_VISIBLE), which the first ticks may come before.
+            .Await([&] { return bVisible = dlg.IsWindowVisible(); })
+            .Then([&] { dlg.EndDialog(IDOK); });
         EXPECT_TRUE(script.RunModal(dlg, &result));
         EXPECT_EQ(result, IDOK);
         EXPECT_EQ(hOwnerSeen, owner.m_hWnd) << bMainWindow;

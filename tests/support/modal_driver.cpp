@@ -15,7 +15,13 @@ constexpr int kWatchdogTicks = 300;  // about ten seconds past the last step
 
 ModalScript& ModalScript::Then(Step step)
 {
-    m_steps.push_back(std::move(step));
+    m_steps.push_back({std::move(step), {}});
+    return *this;
+}
+
+ModalScript& ModalScript::Await(std::function<bool()> ready)
+{
+    m_steps.push_back({{}, std::move(ready)});
     return *this;
 }
 
@@ -26,10 +32,19 @@ void CALLBACK ModalScript::Tick(HWND, UINT, UINT_PTR idTimer, DWORD)
         return;
     ModalScript* self = g_running.back().second;
     if (self->m_nNext < self->m_steps.size()) {
-        // A step may run a nested modal loop; the ticks go on inside it.
-        Step step = self->m_steps[self->m_nNext++];
-        step();
-        return;
+        const Entry entry = self->m_steps[self->m_nNext];
+        if (!entry.ready) {
+            // A step may run a nested modal loop; the ticks go on inside it.
+            ++self->m_nNext;
+            entry.step();
+            return;
+        }
+        if (entry.ready()) {
+            ++self->m_nNext;
+            self->m_nIdleTicks = 0;
+            return;
+        }
+        // A wait that never ends is ended by the watchdog too.
     }
     if (++self->m_nIdleTicks == kWatchdogTicks && !self->m_bWatchdogFired) {
         self->m_bWatchdogFired = true;

@@ -15,6 +15,9 @@ public:
 
     // Adds a step; steps run one per tick, in order.
     ModalScript& Then(Step step);
+    // Holds the next steps until ready() holds, asked once a tick (a dialog
+    // is shown only once its loop first runs dry, for one).
+    ModalScript& Await(std::function<bool()> ready);
 
     // Starts the ticks and calls runModal (which must run a modal loop on
     // this thread). If the loop is still running long after the last step,
@@ -43,7 +46,11 @@ public:
 
 private:
     static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
-    std::vector<Step> m_steps;
+    struct Entry {
+        Step step;
+        std::function<bool()> ready;  // for a wait
+    };
+    std::vector<Entry> m_steps;
     std::size_t m_nNext = 0;
     int m_nIdleTicks = 0;
     bool m_bWatchdogFired = false;
