@@ -13,7 +13,7 @@ void CNameDlg::DoDataExchange(CDataExchange* pDX)
 {
     CDialog::DoDataExchange(pDX);
     DDX_Text(pDX, IDC_NAME, m_strName);
-    DDV_MaxChars(pDX, m_strName, 50);
+    DDV_MaxChars(pDX, m_strName, kMaxChars);
 }
 
 BOOL CNameDlg::OnInitDialog()

@@ -6,6 +6,8 @@
 class CNameDlg : public CDialog {
 public:
     CNameDlg();
+    // The longest name, in characters; a label edited in the list has it too.
+    static constexpr int kMaxChars = 50;
     ~CNameDlg() override = default;
 
     CString m_strName;

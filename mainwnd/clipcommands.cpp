@@ -26,6 +26,8 @@ HWND CKeeperDlg::GetOwnerTitleWindow()
 
 void CKeeperDlg::StoreClipboard(bool bAutomatic, bool bAutoName)
 {
+    if (!bAutoName && !ReadyForDialog())
+        return;
     // A program that holds the clipboard open for a moment as the notice
     // arrives would otherwise lose its change; a few tries, 5 ms apart.
     constexpr int kAutomaticOpenTries = 4;
@@ -111,9 +113,8 @@ int CKeeperDlg::FirstSelectedItem() const
     return m_wndClipList.GetNextItem(-1, LVNI_SELECTED);
 }
 
-void CKeeperDlg::OnItemChangedClipList(NMHDR* pNMHDR, LRESULT* pResult)
+void CKeeperDlg::OnItemChangedClipList(NMLISTVIEW* pInfo, LRESULT* pResult)
 {
-    const auto* pInfo = reinterpret_cast<const NMLISTVIEW*>(pNMHDR);
     if ((pInfo->uChanged & LVIF_STATE) != 0 && (pInfo->uNewState & LVIS_SELECTED) != 0 &&
         (pInfo->uOldState & LVIS_SELECTED) == 0)
         m_nSelectedHint = pInfo->iItem;  // -1 when every item changed: no hint
@@ -261,14 +262,13 @@ void CKeeperDlg::OnBeginLabelEditClipList(NMHDR*, LRESULT* pResult)
 {
     // The same limit as the naming dialog's field.
     CWndView<CEdit> edit(m_wndClipList.GetEditControl());
-    edit.LimitText(50);
+    edit.LimitText(CNameDlg::kMaxChars);
     m_bEditingLabel = true;
     *pResult = 0;
 }
 
-void CKeeperDlg::OnEndLabelEditClipList(NMHDR* pNMHDR, LRESULT* pResult)
+void CKeeperDlg::OnEndLabelEditClipList(NMLVDISPINFOA* pInfo, LRESULT* pResult)
 {
-    const auto* pInfo = reinterpret_cast<const NMLVDISPINFOA*>(pNMHDR);
     *pResult = FALSE;
     // Cancelled (no item or no text) or emptied: the label stays.
     if (pInfo->item.iItem != -1 && pInfo->item.pszText != nullptr && pInfo->item.pszText[0] != '\0') {
@@ -282,17 +282,22 @@ void CKeeperDlg::OnEndLabelEditClipList(NMHDR* pNMHDR, LRESULT* pResult)
 
 void CKeeperDlg::OnRClickClipList(NMHDR*, LRESULT* pResult)
 {
-    *pResult = 0;
+    // Nonzero: the list sends no WM_CONTEXTMENU of its own after the click,
+    // so that one preview opens, wherever the mouse stands.
+    *pResult = TRUE;
     PreviewFirstSelectedClip();
 }
 
 void CKeeperDlg::OnContextMenu(HWND hWnd, CPoint point)
 {
-    // The keyboard's right click (the context-menu key, Shift+F10) comes
-    // with no position. A mouse's comes with one, after the NM_RCLICK that
-    // has already shown the preview.
-    if (hWnd == m_wndClipList.m_hWnd && point.x == -1 && point.y == -1)
+    // From the list, after a mouse's right click has been answered, only the
+    // keyboard (the context-menu key, Shift+F10) or a program acting for a
+    // person asks for the list's menu: the preview is what it offers. Any
+    // other (the caption, the window's icon) gets the window menu.
+    if (hWnd != nullptr && hWnd == m_wndClipList.m_hWnd)
         PreviewFirstSelectedClip();
+    else
+        CDialog::OnContextMenu(hWnd, point);
 }
 
 void CKeeperDlg::PreviewFirstSelectedClip()

@@ -1,6 +1,6 @@
 #include "mainwnd/infostatusbar.h"
 
-#include "dialogs/formatlistdlg.h"
+#include "res/resource.h"
 
 CInfoStatusBar::~CInfoStatusBar() = default;
 
@@ -10,11 +10,8 @@ END_MESSAGE_MAP()
 
 void CInfoStatusBar::OnRButtonDblClk(UINT nFlags, CPoint point)
 {
-    {
-        // No parent: the dialog is owned by the main window.
-        CFormatListDlg dlg;
-        dlg.DoModal();
-    }
+    // The window's own command opens the format list, as its menu does.
+    ::SendMessageA(::GetParent(m_hWnd), WM_COMMAND, MAKEWPARAM(ID_EDITION_FORMATS, 0), 0);
     // The control's own handling (its notice to the parent) comes after.
     CStatusBarCtrl::OnRButtonDblClk(nFlags, point);
 }

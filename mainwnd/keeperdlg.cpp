@@ -10,7 +10,9 @@
 #include "app/keeperapp.h"
 #include "clips/clipkind.h"
 #include "dialogs/aboutdlg.h"
+#include "dialogs/formatlistdlg.h"
 #include "dialogs/help.h"
+#include "dialogs/namedlg.h"
 #include "res/resource.h"
 #include "res/texts.h"
 
@@ -68,6 +70,7 @@ BEGIN_MESSAGE_MAP(CKeeperDlg, CDialog)
     ON_COMMAND(ID_EDITION_SUPPRIMER, OnEditionSupprimer)
     ON_COMMAND(ID_EDITION_RENOMMER, OnEditionRenommer)
     ON_COMMAND(ID_EDITION_TOUTSELECTIONNER, OnEditionToutSelectionner)
+    ON_COMMAND(ID_EDITION_FORMATS, OnEditionFormats)
     ON_COMMAND(ID_POPUP_COLLER, OnPopupColler)
     ON_NOTIFY(NM_CLICK, IDC_CLIPLIST, OnClickClipList)
     ON_NOTIFY(NM_RCLICK, IDC_CLIPLIST, OnRClickClipList)
@@ -75,7 +78,7 @@ BEGIN_MESSAGE_MAP(CKeeperDlg, CDialog)
     ON_NOTIFY(NM_RETURN, IDC_CLIPLIST, OnReturnClipList)
     ON_WM_CONTEXTMENU()
     ON_NOTIFY(LVN_BEGINLABELEDITA, IDC_CLIPLIST, OnBeginLabelEditClipList)
-    ON_NOTIFY(LVN_ENDLABELEDITA, IDC_CLIPLIST, OnEndLabelEditClipList)
+    ON_NOTIFY_TEXT(LVN_ENDLABELEDITA, IDC_CLIPLIST, OnEndLabelEditClipList, CNameDlg::kMaxChars)
     ON_NOTIFY(LVN_ITEMCHANGED, IDC_CLIPLIST, OnItemChangedClipList)
     ON_COMMAND(ID_FICHIER_QUITTER, OnFichierQuitter)
     ON_COMMAND(IDM_ABOUTBOX, OnAideAPropos)
@@ -326,10 +329,32 @@ void CKeeperDlg::LeaveShell()
 
 void CKeeperDlg::OnFichierQuitter() { PostMessage(WM_CLOSE, 0, 0); }
 
+bool CKeeperDlg::ReadyForDialog()
+{
+    // While one of its modal dialogs runs the window is disabled: a command
+    // another program sends meanwhile opens no second one over it.
+    if (!::IsWindowEnabled(m_hWnd))
+        return false;
+    // A program that sent the command has its answer before the dialog
+    // opens, not once the person closes it.
+    ReplyToSender();
+    return true;
+}
+
 void CKeeperDlg::OnAideAPropos()
 {
+    if (!ReadyForDialog())
+        return;
     CAboutDlg dlgAbout;
     dlgAbout.DoModal();
+}
+
+void CKeeperDlg::OnEditionFormats()
+{
+    if (!ReadyForDialog())
+        return;
+    CFormatListDlg dlg;
+    dlg.DoModal();
 }
 
 void CKeeperDlg::OnAideAide()

@@ -57,6 +57,7 @@ protected:
     void OnEditionSupprimer();
     void OnEditionRenommer();
     void OnEditionToutSelectionner();
+    void OnEditionFormats();
     void OnPopupColler();
     void OnClickClipList(NMHDR* pNMHDR, LRESULT* pResult);
     void OnRClickClipList(NMHDR* pNMHDR, LRESULT* pResult);
@@ -64,8 +65,8 @@ protected:
     void OnReturnClipList(NMHDR* pNMHDR, LRESULT* pResult);
     void OnContextMenu(HWND hWnd, CPoint point);
     void OnBeginLabelEditClipList(NMHDR* pNMHDR, LRESULT* pResult);
-    void OnEndLabelEditClipList(NMHDR* pNMHDR, LRESULT* pResult);
-    void OnItemChangedClipList(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnEndLabelEditClipList(NMLVDISPINFOA* pInfo, LRESULT* pResult);
+    void OnItemChangedClipList(NMLISTVIEW* pInfo, LRESULT* pResult);
     void OnFichierQuitter();
     void OnAideAPropos();
     void OnAideAide();
@@ -173,4 +174,7 @@ private:
     void ShowSelectionSize();
     // The preview of the first selected clip's first record that can be shown.
     void PreviewFirstSelectedClip();
+    // Whether a modal dialog may open now; if so, a program that sent the
+    // message being handled has been answered.
+    bool ReadyForDialog();
 };

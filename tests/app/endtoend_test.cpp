@@ -159,8 +159,14 @@ public:
         return m_pRemote != nullptr && WriteProcessMemory(m_hProcess, m_pRemote, &hdr, sizeof hdr, nullptr) &&
                PostMessageA(hMain, WM_NOTIFY, IDC_CLIPLIST, reinterpret_cast<LPARAM>(m_pRemote));
     }
-    // Item i alone is selected.
-    bool SelectOnly(int i) const { return SetState(-1, 0) && SetState(i, LVIS_SELECTED | LVIS_FOCUSED); }
+    // Item i alone is selected (none for -1).
+    bool SelectOnly(int i) const { return SetState(-1, 0) && (i < 0 || SetState(i, LVIS_SELECTED | LVIS_FOCUSED)); }
+    int SelectedCount() const
+    {
+        DWORD_PTR dwCount = 0;  // none from a keeper that has stopped answering
+        SendMessageTimeoutA(m_hList, LVM_GETSELECTEDCOUNT, 0, 0, SMTO_ABORTIFHUNG, 1000, &dwCount);
+        return static_cast<int>(dwCount);
+    }
     // The label of item i.
     std::string Text(int i) const
     {
@@ -442,11 +448,28 @@ TEST(EndToEnd, EveryDialogOpensInTheProgramItself)
     ASSERT_NE(hMain, nullptr);
     const HWND hList = FindWindowExA(hMain, nullptr, WC_LISTVIEWA, nullptr);
     const RemoteList list(keeper.Handle(), hList);
+    // Sent as automation tools send them: answered at once, the dialog open.
+    auto sent = [&](UINT id) {
+        return [=] {
+            DWORD_PTR dwResult = 1;
+            EXPECT_NE(SendMessageTimeoutA(hMain, WM_COMMAND, id, 0, SMTO_NORMAL, 5000, &dwResult), 0) << id;
+            EXPECT_EQ(dwResult, 0u);
+        };
+    };
+    auto count = [&](const char* pszTitle) {
+        int n = 0;
+        for (HWND h = nullptr; (h = FindWindowExA(nullptr, h, "#32770", pszTitle)) != nullptr;) {
+            DWORD dwId = 0;
+            GetWindowThreadProcessId(h, &dwId);
+            n += dwId == keeper.Id() && IsWindowVisible(h);
+        }
+        return n;
+    };
     const struct {
         const char* pszTitle;
         std::function<void()> open;
     } dialogs[] = {
-        {"Ajouter", [&] { PostMessageA(hMain, WM_COMMAND, MAKEWPARAM(ID_EDITION_COLLER, 0), 0); }},
+        {"Ajouter", sent(ID_EDITION_COLLER)},
         {"Aper\xe7u : Texte",
          [&] {
              ASSERT_TRUE(list.SelectOnly(0));
@@ -454,13 +477,18 @@ TEST(EndToEnd, EveryDialogOpensInTheProgramItself)
          }},
         {"Contenu du Clipboard",
          [&] { PostMessageA(GetDlgItem(hMain, IDC_STATUSBAR), WM_RBUTTONDBLCLK, 0, MAKELPARAM(5, 5)); }},
-        {"A propos de Trovelle", [&] { PostMessageA(hMain, WM_COMMAND, MAKEWPARAM(IDM_ABOUTBOX, 0), 0); }},
+        {"Contenu du Clipboard", sent(ID_EDITION_FORMATS)},
+        {"A propos de Trovelle", sent(IDM_ABOUTBOX)},
     };
     for (const auto& d : dialogs) {
         d.open();
         HWND hDialog = nullptr;
         ASSERT_TRUE(PumpUntil([&] { return (hDialog = FindProcessWindow(keeper.Id(), "#32770", d.pszTitle)) != nullptr; }))
             << d.pszTitle;
+        // A second command meanwhile opens no second dialog over it.
+        for (UINT id : {ID_EDITION_COLLER, ID_EDITION_FORMATS, IDM_ABOUTBOX})
+            sent(id)();
+        EXPECT_EQ(count(d.pszTitle), 1) << d.pszTitle;
         PostMessageA(hDialog, WM_COMMAND, MAKEWPARAM(IDOK, 0), 0);
         ASSERT_TRUE(PumpUntil([&] { return !IsWindow(hDialog); })) << d.pszTitle;
     }
@@ -490,6 +518,16 @@ TEST(EndToEnd, MessagesFromAnotherProgramCannotHarmTheKeeperAndCanDriveIt)
     ASSERT_TRUE(PumpUntil([&] { return list.Count() == 1; }));  // the clipboard at start
     const LRESULT spacing = SendMessageA(hList, LVM_GETITEMSPACING, FALSE, 0);
     const LPARAM nowhere = 0x1234;
+    // A list's header at the end of a page of the keeper's that can be read:
+    // the rest of the structure its code comes with lies past it.
+    constexpr SIZE_T kPage = 4096;
+    auto* pRegion = static_cast<char*>(VirtualAllocEx(keeper.Handle(), nullptr, 2 * kPage, MEM_RESERVE, PAGE_READWRITE));
+    ASSERT_NE(VirtualAllocEx(keeper.Handle(), pRegion, kPage, MEM_COMMIT, PAGE_READWRITE), nullptr);
+    const NMHDR edge{hList, IDC_CLIPLIST, static_cast<UINT>(LVN_ITEMCHANGED)};
+    const LPARAM cutShort = reinterpret_cast<LPARAM>(pRegion + kPage - sizeof edge);
+    ASSERT_TRUE(WriteProcessMemory(keeper.Handle(), pRegion + kPage - sizeof edge, &edge, sizeof edge, nullptr));
+    MEMORY_BASIC_INFORMATION beyond{};
+    ASSERT_TRUE(VirtualQueryEx(keeper.Handle(), pRegion + kPage, &beyond, sizeof beyond) != 0 && beyond.State == MEM_RESERVE);
     const struct {
         const char* pszWhat;
         UINT message;
@@ -500,13 +538,24 @@ TEST(EndToEnd, MessagesFromAnotherProgramCannotHarmTheKeeperAndCanDriveIt)
         {"a second set-up with another object", WM_INITDIALOG, 0, nowhere},
         {"a notification without a header", WM_NOTIFY, IDC_CLIPLIST, 0},
         {"a notification whose header is elsewhere", WM_NOTIFY, IDC_CLIPLIST, nowhere},
+        {"a notification cut short", WM_NOTIFY, IDC_CLIPLIST, cutShort},
         {"a scale of 0", WM_DPICHANGED, 0, 0},
         {"a scale no screen has", WM_DPICHANGED, MAKEWPARAM(60000, 60000), 0},
         {"a sensible scale with a rectangle elsewhere", WM_DPICHANGED, MAKEWPARAM(96, 96), nowhere},
     };
     for (const auto& m : messages) {
         DWORD_PTR dwResult = 0;
-        SendMessageTimeoutA(hMain, m.message, m.wParam, m.lParam, SMTO_ABORTIFHUNG, 5000, &dwResult);
+        if (m.message == WM_NOTIFY) {
+            // A notification cannot be sent to another process, only posted.
+            // Posted messages are handled in order: once a Ctrl+A posted
+            // after it has selected the clip, it has been handled.
+            ASSERT_TRUE(list.SelectOnly(-1));
+            PostMessageA(hMain, m.message, m.wParam, m.lParam);
+            PostMessageA(hMain, WM_COMMAND, ID_EDITION_TOUTSELECTIONNER, 0);
+            ASSERT_TRUE(PumpUntil([&] { return list.SelectedCount() == 1; })) << m.pszWhat;
+        } else {
+            SendMessageTimeoutA(hMain, m.message, m.wParam, m.lParam, SMTO_ABORTIFHUNG, 5000, &dwResult);
+        }
         ASSERT_TRUE(keeper.Running()) << m.pszWhat;
         EXPECT_EQ(SendMessageA(hList, LVM_GETITEMSPACING, FALSE, 0), spacing) << m.pszWhat;
     }

@@ -8,6 +8,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <initializer_list>
 #include <string>
@@ -444,29 +445,59 @@ TEST_F(ClipCommands, EveryActionOnAClipHasAKeyAndARightClickOpensOnePreview)
         EXPECT_EQ(WindowText(GetDlgItem(preview(), IDC_PREVIEW_EDIT)), "deux");
         PostMessageA(preview(), WM_CLOSE, 0, 0);
     };
+    auto keys = [](std::vector<WORD> k) { return [k] { PressKeys(k); }; };
+    // The caption's right click: the window menu, whatever Wine's language names its items.
+    auto rightClickCaption = [&] {
+        RECT rc;
+        GetWindowRect(Wnd(), &rc);
+        POINT pt{(rc.left + rc.right) / 2, rc.top + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2};
+        ASSERT_EQ(SendMessageA(Wnd(), WM_NCHITTEST, 0, MAKELPARAM(pt.x, pt.y)), HTCAPTION);
+        ScreenToClient(Wnd(), &pt);
+        RightClickAt(Wnd(), pt);
+    };
+    auto windowMenu = [&] {
+        const HWND hMenuWnd = FindWindowA("#32768", nullptr);
+        ASSERT_TRUE(hMenuWnd != nullptr && IsWindowVisible(hMenuWnd));
+        const auto hMenu = reinterpret_cast<HMENU>(SendMessageA(hMenuWnd, MN_GETHMENU, 0, 0));
+        std::vector<UINT> ids;
+        for (int i = 0; i < GetMenuItemCount(hMenu); ++i)
+            ids.push_back(GetMenuItemID(hMenu, i));
+        for (UINT sc : {SC_RESTORE, SC_MOVE, SC_MINIMIZE, SC_CLOSE})
+            EXPECT_NE(std::find(ids.begin(), ids.end(), sc), ids.end()) << std::hex << sc;
+        EndMenu();
+    };
+    auto formatList = [&] {
+        const HWND hDialog = FindWindowA("#32770", "Contenu du Clipboard");
+        ASSERT_NE(hDialog, nullptr);
+        EXPECT_EQ(WindowText(GetDlgItem(hDialog, IDC_CLIPLIST)), "Formats");  // the list's name for a screen reader
+        PostMessageA(hDialog, WM_CLOSE, 0, 0);
+    };
     const struct {
-        std::vector<WORD> keys;  // none: the right click
+        std::function<void()> act;
         std::function<void()> check;
     } cases[] = {
-        {{VK_RETURN}, [&] { EXPECT_EQ(GetClipboardOwner(), Wnd()); }},  // put back
-        {{VK_APPS}, onePreview},
-        {{VK_SHIFT, VK_F10}, onePreview},
-        {{}, onePreview},
-        {{VK_F2}, [&] { EXPECT_EQ(SendMessageA(ListView_GetEditControl(List()), EM_GETLIMITTEXT, 0, 0), 50); }},
-        {{VK_CONTROL, 'A'}, [&] { EXPECT_EQ(StatusText(Status(), 1), "Taille : 8 octets"); }},  // both clips
+        {keys({VK_RETURN}), [&] { EXPECT_EQ(GetClipboardOwner(), Wnd()); }},  // put back
+        {keys({VK_APPS}), onePreview},
+        {keys({VK_SHIFT, VK_F10}), onePreview},
+        {[&] { RightClickAt(List(), ItemCentre(List(), 1)); }, onePreview},
+        {keys({VK_F2}), [&] { EXPECT_EQ(SendMessageA(ListView_GetEditControl(List()), EM_GETLIMITTEXT, 0, 0), 50); }},
+        {keys({VK_CONTROL, 'A'}), [&] { EXPECT_EQ(StatusText(Status(), 1), "Taille : 8 octets"); }},  // both clips
+        {[&] { PressKeys({VK_MENU, 'E'}), PressKeys({'F'}); }, formatList},
+        {rightClickCaption, windowMenu},
     };
     ModalScript script;
     script.Then([&] { for (const char* psz : {"un", "deux"}) InsertClip(List(), {{CF_TEXT, TextBytes(psz)}}, false); });
+    int nCase = 0;
     for (const auto& c : cases) {
         script
             .Then([&] {
                 Select(List(), {1});
                 SetForegroundWindow(Wnd());
                 SetFocus(List());
-                c.keys.size() != 0 ? PressKeys(c.keys) : RightClickAt(List(), ItemCentre(List(), 1));
+                c.act();
             })
             .Then(c.check)
-            .Then([&] { EXPECT_EQ(preview(), nullptr) << "after keys " << c.keys.size(); });
+            .Then([&, n = nCase++] { EXPECT_EQ(preview(), nullptr) << "after case " << n; });
     }
     EXPECT_TRUE(RunMainWindow(script));
 }

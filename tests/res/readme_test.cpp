@@ -80,7 +80,7 @@ TEST(ResReadme, NamesEveryMenuCommandAndShortcut)
         }
     }
     DestroyMenu(hMenu);
-    EXPECT_EQ(commands, 12);
+    EXPECT_EQ(commands, 13);
     // The second key of Supprimer has no menu text of its own.
     EXPECT_NE(help.find("Retour arri\xe8re"), std::string::npos);
 }

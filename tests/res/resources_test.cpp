@@ -199,7 +199,7 @@ TEST(ResDialogs, TemplatesAsDesigned)
         {"format list", 150, false, "Contenu du Clipboard", 0x80C800C0, 0, 365, 204, 0, 0,
          {
              {1003, "button", "Actualiser", 0, 295, 7, 63, 15, 0x50010000},
-             {1000, "syslistview32", "List1", 0, 7, 7, 279, 190, 0x50818001},
+             {1000, "syslistview32", "Formats", 0, 7, 7, 279, 190, 0x50818001},
          }},
         // The preview's edit control starts hidden.
         {"preview", 149, false, "Aper\xe7u du contenu", 0x80C800C0, 0, 294, 178, 0, 0,
@@ -275,7 +275,9 @@ TEST(ResMenu, MenuBarItemsInOrder)
           {32772, "C&oller\t  Ctrl+V"},
           {0, ""},
           {32774, "&Supprimer\t  Suppr"},
-          {32778, "&Renommer\t  F2"}}},
+          {32778, "&Renommer\t  F2"},
+          {0, ""},
+          {32788, "&Formats du presse-papier..."}}},
         {"&Options",
          {{32779, "&Nommage automatique"},
           {32785, "C&ollage automatique"},
