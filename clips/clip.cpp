@@ -14,14 +14,7 @@ namespace {
 // path that opened it.
 class ClipboardOpen {
 public:
-    explicit ClipboardOpen(HWND hWnd, int nTries = 1) : m_bOpen(false)
-    {
-        for (int i = 0; i < nTries && !m_bOpen; ++i) {
-            if (i > 0)
-                ::Sleep(kRetryDelayMs);
-            m_bOpen = Sys().OpenClipboard(hWnd) != FALSE;
-        }
-    }
+    explicit ClipboardOpen(HWND hWnd) : m_bOpen(Sys().OpenClipboard(hWnd) != FALSE) {}
     ~ClipboardOpen()
     {
         if (m_bOpen)
@@ -34,7 +27,6 @@ public:
     void Forget() { m_bOpen = false; }
 
 private:
-    static constexpr DWORD kRetryDelayMs = 5;
     bool m_bOpen;
 };
 
@@ -235,38 +227,45 @@ bool IsClipboardMarkedPrivate()
     return dwValue == 0;
 }
 
-bool CClip::CaptureFromClipboard(HWND hWndOwner, int nOpenTries, DWORD* pdwSequence, bool bRefusePrivate)
+bool CClip::CaptureFromClipboard(HWND hWndOwner, CaptureInfo* pInfo, bool bRefusePrivate)
 {
-    ClipboardOpen clipboard(hWndOwner, nOpenTries);
-    if (!clipboard)
-        return false;
-    const DWORD dwAtOpen = ::GetClipboardSequenceNumber();
-    // Checked before anything is read: a private copy is not even asked to
-    // render.
-    if (bRefusePrivate && IsClipboardMarkedPrivate())
-        return false;
-    UINT f = NextStorableFormat(0);
-    if (f == 0)
-        return false;
-    for (; f != 0; f = NextStorableFormat(f))
-        CaptureFormat(f);
-    // Asking for the data may make the source render it, which lets messages
-    // in; if one of them closed the clipboard under us, what was read after
-    // it is not the clipboard's: the clip is whole or not at all.
-    if (Sys().GetOpenClipboardWindow() != hWndOwner) {
-        clipboard.Forget();  // no longer ours to close
-        return false;
-    }
-    // Read while the clipboard is still open: no other program can change it
-    // in between, and formats rendered on request are counted in.
-    const DWORD dwAtEnd = ::GetClipboardSequenceNumber();
-    // A source that renders on request may add a mark as it does; rendering
-    // leaves the sequence number as it was, any other change moves it.
-    if (bRefusePrivate && (dwAtEnd != dwAtOpen || IsClipboardMarkedPrivate()))
-        return false;
-    if (pdwSequence != nullptr)
-        *pdwSequence = dwAtEnd;
-    return true;
+    CaptureInfo info;
+    ClipboardOpen clipboard(hWndOwner);
+    const Outcome outcome = [&] {
+        if (!clipboard)
+            return Outcome::Held;
+        const DWORD dwAtOpen = ::GetClipboardSequenceNumber();
+        // Checked before anything is read: a private copy is not even asked
+        // to render.
+        if (bRefusePrivate && IsClipboardMarkedPrivate())
+            return Outcome::Private;
+        UINT f = NextStorableFormat(0);
+        if (f == 0)
+            return Outcome::Empty;
+        for (; f != 0; f = NextStorableFormat(f))
+            CaptureFormat(f);
+        // Asking for the data may make the source render it, which lets
+        // messages in; if one of them closed the clipboard under us, what was
+        // read after it is not the clipboard's: the clip is whole or not at all.
+        if (Sys().GetOpenClipboardWindow() != hWndOwner) {
+            clipboard.Forget();  // no longer ours to close
+            return Outcome::ClosedUnderUs;
+        }
+        // Read while the clipboard is still open: no other program can change
+        // it in between, and formats rendered on request are counted in.
+        info.dwSequence = ::GetClipboardSequenceNumber();
+        info.hOwner = ::GetClipboardOwner();
+        // A source that renders on request may add a mark as it does;
+        // rendering leaves the sequence number as it was, any other change
+        // moves it.
+        if (bRefusePrivate && (info.dwSequence != dwAtOpen || IsClipboardMarkedPrivate()))
+            return Outcome::Private;
+        return Outcome::Captured;
+    }();
+    info.outcome = outcome;
+    if (pInfo != nullptr)
+        *pInfo = info;
+    return outcome == Outcome::Captured;
 }
 
 bool CClip::IsRemainderOf(const CClip& whole) const

@@ -25,19 +25,33 @@ public:
     void Classify(UINT nFormat);
     static bool IsSkippedFormat(UINT nFormat);
 
-    // Fills this fresh clip from the clipboard. False when the clipboard could
-    // not be opened or held nothing storable, and when it was closed under
-    // the capture: a clip is whole or not at all. A clipboard that another
-    // program holds open is tried nOpenTries times in all, a few
-    // milliseconds apart.
-    // pdwSequence receives the clipboard's sequence number as it was read.
+    // What a capture found, for a caller that tells its failures apart: only
+    // a clipboard that another program held open is worth another try.
+    enum class Outcome {
+        Captured,
+        Held,           // could not be opened
+        Private,        // marked as private by its program (see below)
+        Empty,          // nothing storable on it
+        ClosedUnderUs,  // closed by another while being read
+    };
+    struct CaptureInfo {
+        Outcome outcome = Outcome::Held;
+        // The clipboard's sequence number and owner as they were while it was
+        // read, so that what the caller makes of the owner (a name) belongs to
+        // these bytes and no later copy.
+        DWORD dwSequence = 0;
+        HWND hOwner = nullptr;
+    };
+    // Fills this fresh clip from the clipboard, in one open that is tried
+    // once. False when the clipboard could not be opened or held nothing
+    // storable, and when it was closed under the capture: a clip is whole or
+    // not at all. pInfo receives what the capture found.
     // With bRefusePrivate, a clipboard marked as private (see
     // IsClipboardMarkedPrivate) gives no clip: the marks are read under the
     // capture's own open, before and after the formats, and the clipboard
     // must keep one sequence number throughout, so that what was checked is
     // what is kept.
-    bool CaptureFromClipboard(HWND hWndOwner, int nOpenTries = 1, DWORD* pdwSequence = nullptr,
-                              bool bRefusePrivate = false);
+    bool CaptureFromClipboard(HWND hWndOwner, CaptureInfo* pInfo = nullptr, bool bRefusePrivate = false);
     // Puts every stored format back on the clipboard. The clip is unchanged.
     bool RestoreToClipboard(HWND hWndOwner) const;
     // True when every record of this clip equals a record of the other, with

@@ -13,9 +13,9 @@
 
 void CKeeperDlg::OnEditionColler() { StoreClipboard(false, theKeeperApp.m_bAutoName != 0); }
 
-HWND CKeeperDlg::GetOwnerTitleWindow()
+HWND CKeeperDlg::GetOwnerTitleWindow(HWND hOwner)
 {
-    HWND hWnd = ::GetClipboardOwner();
+    HWND hWnd = hOwner;
     if (hWnd == nullptr)
         return nullptr;
     // GetParent gives the parent of a child window and the owner of a pop-up.
@@ -28,20 +28,18 @@ void CKeeperDlg::StoreClipboard(bool bAutomatic, bool bAutoName)
 {
     if (!bAutoName && !ReadyForDialog())
         return;
-    // A program that holds the clipboard open for a moment as the notice
-    // arrives would otherwise lose its change; a few tries, 5 ms apart.
-    constexpr int kAutomaticOpenTries = 4;
-    const CClipboardWatch::Window hOwner = WatchId(::GetClipboardOwner());
-    DWORD dwSequence = 0;
     CClip* pClip = new CClip;
+    CClip::CaptureInfo info;
     // An automatic capture leaves a private copy alone; the user's own
     // Coller takes what the user asks for.
-    if (!pClip->CaptureFromClipboard(m_hWnd, bAutomatic ? kAutomaticOpenTries : 1, &dwSequence, bAutomatic)) {
+    if (!pClip->CaptureFromClipboard(m_hWnd, &info, bAutomatic)) {
         delete pClip;
         if (bAutomatic)
-            m_watch.AutomaticCaptureFailed();
+            RetryCapture(info.outcome == CClip::Outcome::Held);
         return;
     }
+    const DWORD dwSequence = info.dwSequence;
+    const CClipboardWatch::Window hOwner = WatchId(info.hOwner);
     if (bAutomatic &&
         m_watch.JudgeAutomaticCapture(
             dwSequence, hOwner, Sys().GetTickCount(),
@@ -58,7 +56,8 @@ void CKeeperDlg::StoreClipboard(bool bAutomatic, bool bAutoName)
     CNameDlg dlgName;
     CString strName;
     if (bAutoName) {
-        if (const HWND hTop = GetOwnerTitleWindow(); hTop != nullptr)
+        // The window that owned these very bytes, read at once.
+        if (const HWND hTop = GetOwnerTitleWindow(info.hOwner); hTop != nullptr)
             strName = GetWindowTextOf(hTop);
     } else {
         dlgName.m_strName = "";

@@ -1,5 +1,7 @@
 #include "mainwnd/clipwatch.h"
 
+#include <algorithm>
+
 namespace {
 
 // Sequence numbers wrap: a is later than b when it is ahead by less than half
@@ -20,7 +22,7 @@ void CClipboardWatch::Joined(bool bListening)
 CClipboardWatch::Leaving CClipboardWatch::Leave()
 {
     const Leaving leaving{m_bInChain, m_bListening, m_bAwaitingChain};
-    m_bInChain = m_bListening = m_bAwaitingChain = false;
+    m_bInChain = m_bListening = m_bAwaitingChain = m_bRetrying = false;
     return leaving;
 }
 
@@ -45,18 +47,16 @@ bool CClipboardWatch::ChainCheckDue()
     return bBroken;
 }
 
-CClipboardWatch::Arrival CClipboardWatch::NoticeArrives(bool bClipboardOpenHere)
+CClipboardWatch::Arrival CClipboardWatch::NoticeArrives(bool bClipboardOpenHere, bool bPostedBack)
 {
+    if (bPostedBack)
+        m_bLaterPosted = false;
     if (!bClipboardOpenHere && !m_bInChange)
         return Arrival::Now;
     // One waiting notice stands for all: handling looks at the clipboard as
     // it is then.
     return m_bLaterPosted ? Arrival::AlreadyWaiting : Arrival::Later;
 }
-
-void CClipboardWatch::LaterPosted(bool bPosted) { m_bLaterPosted = bPosted; }
-
-void CClipboardWatch::LaterArrived() { m_bLaterPosted = false; }
 
 CClipboardWatch::Change CClipboardWatch::BeginChange(const Facts& facts)
 {
@@ -69,6 +69,7 @@ CClipboardWatch::Change CClipboardWatch::BeginChange(const Facts& facts)
     m_bHandledAny = true;
     m_nHandled = nSequence;
     m_bInChange = true;
+    m_bRetrying = false;
 
     // The notice of a restore of ours that comes late, through a viewer
     // ahead of us: the restore has named its clip in part 0 already.
@@ -77,10 +78,11 @@ CClipboardWatch::Change CClipboardWatch::BeginChange(const Facts& facts)
     Change change{true, !bLateOwnRestore, Capture::None};
     if (!facts.bAutoPaste)
         return change;
-    if (facts.bSkipNext || facts.bRestoring || bLateOwnRestore) {
+    if (m_bSkipNext || facts.bRestoring || bLateOwnRestore) {
         // A restore of ours is no new content; a skip covers one change.
         // Either way the clipboard is no longer the last capture's.
         change.capture = Capture::Skip;
+        m_bSkipNext = false;
         m_pLast = nullptr;
     } else if (nSequence != m_nSeen) {
         // At the number just captured, it is that copy noticed again (a
@@ -114,8 +116,47 @@ CClipboardWatch::Verdict CClipboardWatch::JudgeAutomaticCapture(Sequence nSequen
     return Verdict::Keep;
 }
 
+void CClipboardWatch::AutoPasteSwitched()
+{
+    m_bSkipNext = true;
+    m_bRetrying = false;
+}
+
+CClipboardWatch::Retry CClipboardWatch::CaptureFailed(bool bHeld, Tick nNow)
+{
+    // The clipboard is no longer the last capture's.
+    m_pLast = nullptr;
+    if (!bHeld) {
+        m_bRetrying = false;
+        return {0, false};
+    }
+    if (!m_bRetrying) {
+        m_bRetrying = true;
+        m_nHeldSince = nNow;
+        m_nRetryDelay = kFirstRetryMs;
+        return {m_nRetryDelay, false};
+    }
+    // The last try comes at the bound itself, not past it.
+    const Tick nHeld = nNow - m_nHeldSince;
+    if (nHeld >= kHeldBoundMs) {
+        m_bRetrying = false;
+        return {0, true};
+    }
+    m_nRetryDelay = std::min({2 * m_nRetryDelay, kLongestRetryMs, static_cast<unsigned>(kHeldBoundMs - nHeld)});
+    return {m_nRetryDelay, false};
+}
+
+bool CClipboardWatch::RetryDue()
+{
+    if (!m_bRetrying || m_bInChange)
+        return false;
+    m_bInChange = true;
+    return true;
+}
+
 void CClipboardWatch::CaptureRead(Sequence nSequence)
 {
+    m_bRetrying = false;
     // Seen from now on, also while the naming dialog runs: a late notice of
     // this change is no new copy.
     if (Ahead(nSequence, m_nSeen) > 0)

@@ -2,7 +2,8 @@
 // in one place. The main window asks the system for the facts (the sequence
 // number, the owner, the time, whether the clipboard is open here), hands
 // them to the watch, and carries out what it decides: capture, nothing, wait,
-// drop a repeat or a remainder, rejoin the chain, pass a notice on or not.
+// drop a repeat or a remainder, try a held clipboard again later or give it
+// up, rejoin the chain, pass a notice on or not.
 // The watch makes no system call. Pure code.
 //
 // A notice comes down the viewer chain (WM_DRAWCLIPBOARD) or from the
@@ -11,6 +12,9 @@
 //   ChainNotice or ListenerNotice, then NoticeArrives: now or later;
 //   now: BeginChange, the capture it asks for, EndChange;
 //   a chain notice is then passed on (BeginPassingOn, EndPassingOn).
+// An automatic capture that finds the clipboard held open by another program
+// (CaptureFailed) is tried again from the message loop after a growing delay
+// (RetryDue, inside a change again), until it opens or kHeldBoundMs passes.
 #pragma once
 
 #include <cstdint>
@@ -41,10 +45,19 @@ public:
     // takes the clipboard back). Narrow on purpose: a user who copies the
     // same thing again later gets a clip for it.
     static constexpr Tick kRepeatWindowMs = 250;
+    // A clipboard held open by another program (clipboard history reading a
+    // copy, a viewer asking for a large delayed render, a source reopening it
+    // to add a format) is tried again after 20 ms, then twice as long each
+    // time up to 320 ms, for at most 4 s in all: longer than any of those
+    // holds, and than the 3 s a viewer has to answer a notice, so that a
+    // program that holds it while it waits on one does not lose the copy.
+    static constexpr unsigned kFirstRetryMs = 20;
+    static constexpr unsigned kLongestRetryMs = 320;
+    static constexpr Tick kHeldBoundMs = 4000;
 
     // Membership of the chain, with the listener where the system has one.
     void Joined(bool bListening);
-    bool IsWatching() const { return m_bInChain; }
+    // Also ends a retry that waits.
     struct Leaving {
         bool bLeaveChain;      // false: left already, or never joined
         bool bStopListening;
@@ -69,11 +82,10 @@ public:
     // handled now, it would open the clipboard again and close it under the
     // operation, or capture the same change twice. It is posted back to the
     // window once (Later, then LaterPosted); the post arrives as a new notice
-    // (LaterArrived, then NoticeArrives again).
+    // (NoticeArrives again, bPostedBack).
     enum class Arrival { Now, Later, AlreadyWaiting };
-    Arrival NoticeArrives(bool bClipboardOpenHere);
-    void LaterPosted(bool bPosted);
-    void LaterArrived();
+    Arrival NoticeArrives(bool bClipboardOpenHere, bool bPostedBack = false);
+    void LaterPosted(bool bPosted) { m_bLaterPosted = bPosted; }
     bool IsWaiting() const { return m_bLaterPosted; }
 
     // What the window knows as a notice is handled.
@@ -81,7 +93,6 @@ public:
         Sequence nSequence;
         bool bOwnedByUs;   // the clipboard's owner is the main window
         bool bRestoring;   // a restore of ours is under way
-        bool bSkipNext;    // the user switched Auto Paste since the last change
         bool bAutoPaste;
     };
     enum class Capture {
@@ -94,9 +105,14 @@ public:
         bool bNameOwner;  // part 0 names the clipboard's owner
         Capture capture;
     };
-    // After a new change, EndChange when it has been handled.
+    // After a new change, EndChange when it has been handled. A new change
+    // supersedes a retry that waits: its own capture is tried now.
     Change BeginChange(const Facts& facts);
     void EndChange() { m_bInChange = false; }
+    // Auto Paste was switched, on or off: the change after it is skipped,
+    // and a retry that waits ends.
+    void AutoPasteSwitched();
+    bool SkipsNextChange() const { return m_bSkipNext; }
 
     // What an automatic capture read, judged against the last capture while
     // its copy is still on the clipboard. The comparisons of bytes are asked
@@ -105,13 +121,31 @@ public:
     using Compare = std::function<bool(const CClipList::Node& last)>;
     Verdict JudgeAutomaticCapture(Sequence nSequence, Window hOwner, Tick nNow, const Compare& sameRecords,
                                   const Compare& remainderOf);
-    void AutomaticCaptureFailed() { m_pLast = nullptr; }
+    // An automatic capture took nothing: the clipboard was held open by
+    // another program (bHeld), or it was private, empty or closed under it.
+    // Only a held one is tried again: nAfterMs later, or never again once
+    // kHeldBoundMs has passed since it was first found held, when the copy
+    // is lost and the person is told (bLost).
+    struct Retry {
+        unsigned nAfterMs;  // 0: no retry
+        bool bLost;
+    };
+    Retry CaptureFailed(bool bHeld, Tick nNow);
+    // A retry's time has come. True: the window captures again, as an
+    // automatic capture of a new change, then calls EndChange.
+    bool RetryDue();
     // Any capture, automatic or not: read (still to be named), then stored.
+    // A capture read has read the clipboard as it is: no retry waits then.
     void CaptureRead(Sequence nSequence);
     void CaptureStored(Sequence nSequence, const CClipList::Node* pNode, Window hOwner, Tick nNow, bool bAutomatic);
     void ClipRemoved(const CClipList::Node* pNode);
-    // A restore of ours left the clipboard at this sequence number.
-    void Restored(Sequence nSequence) { m_nOwnWrite = nSequence; }
+    // A restore of ours left the clipboard at this sequence number; a retry
+    // that waits would take it for a copy, and ends.
+    void Restored(Sequence nSequence)
+    {
+        m_nOwnWrite = nSequence;
+        m_bRetrying = false;
+    }
 
     // Notices and departures are passed on down the chain; one that comes
     // back to us while we pass it on (a chain that loops) goes no further.
@@ -137,6 +171,13 @@ private:
     bool m_bAwaitingChain = false;
     bool m_bLaterPosted = false;
     bool m_bInChange = false;
+    // The user switched Auto Paste since the last change.
+    bool m_bSkipNext = false;
+    // A capture that found the clipboard held waits to be tried again: since
+    // when, and the delay before its last try.
+    bool m_bRetrying = false;
+    Tick m_nHeldSince = 0;
+    unsigned m_nRetryDelay = 0;
     // The change handled last (once one was).
     Sequence m_nHandled = 0;
     bool m_bHandledAny = false;

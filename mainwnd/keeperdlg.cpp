@@ -30,7 +30,7 @@ UINT TaskbarCreatedMessage()
 
 CKeeperDlg::CKeeperDlg(CWnd* pParent)
     : CDialog(IDD_TROVELLE_DIALOG, pParent), m_hAccel(nullptr), m_pImageList(nullptr), m_hNextViewer(nullptr),
-      m_nClipCount(0), m_bEditingLabel(false), m_bSkipNextCapture(false), m_bRestoring(false), m_nid{},
+      m_nClipCount(0), m_bEditingLabel(false), m_bRestoring(false), m_nid{},
       m_nSelectedHint(-1), m_nDpi(96)
 {
     HINSTANCE hInst = AfxGetResourceHandle();
@@ -125,7 +125,6 @@ BOOL CKeeperDlg::OnInitDialog()
     if (theKeeperApp.m_bTaskIcon != 0)
         AddTrayIcon();
 
-    m_bSkipNextCapture = false;
     m_bRestoring = false;
     return TRUE;
 }
@@ -320,11 +319,13 @@ void CKeeperDlg::OnEndSession(bool bEnding)
 
 void CKeeperDlg::LeaveShell()
 {
-    if (!m_watch.IsWatching())
-        return;
+    const CClipboardWatch::Leaving leaving = m_watch.Leave();
+    if (!leaving.bLeaveChain)
+        return;  // left already
     if (theKeeperApp.m_bTaskIcon != 0)
         RemoveTrayIcon();
-    LeaveViewerChain();
+    m_nid.hWnd = nullptr;  // a shell that starts again gets no icon back
+    LeaveViewerChain(leaving);
 }
 
 void CKeeperDlg::OnFichierQuitter() { PostMessage(WM_CLOSE, 0, 0); }

@@ -87,9 +87,9 @@ private:
     // its tests put in place.
     friend class KeeperWindowTest;
 
-    // The top window of the clipboard's owner (from the owner, parent after
-    // parent, owners of pop-ups too), or null when the clipboard has no owner.
-    static HWND GetOwnerTitleWindow();
+    // The top window of a clipboard owner (from the owner, parent after
+    // parent, owners of pop-ups too), or null for no owner.
+    static HWND GetOwnerTitleWindow(HWND hOwner);
     // The notification-area icon, named by m_nid.
     void AddTrayIcon();
     void RemoveTrayIcon();
@@ -103,7 +103,6 @@ private:
     HICON m_hSmallIcon;
     int m_nClipCount;
     bool m_bEditingLabel;
-    bool m_bSkipNextCapture;
     bool m_bRestoring;
     NOTIFYICONDATAA m_nid;
     // What the clipboard's change notices mean: every rule of automatic
@@ -141,8 +140,11 @@ private:
     // with it once; rejoined when the chain is broken ahead of us, so that
     // the viewers after us are told of changes again.
     void JoinViewerChain();
-    void LeaveViewerChain();
+    void LeaveViewerChain(const CClipboardWatch::Leaving& leaving);
     void RejoinViewerChain();
+    // Takes the window out of the chain, waiting for the viewers ahead of it
+    // at most that long; true when the chain was told in that time.
+    bool LeaveChainWithin(DWORD dwWaitMs);
     // Passes a notice on without waiting for ever on a viewer that hangs.
     void ForwardToNextViewer(UINT message, WPARAM wParam, LPARAM lParam);
     // Leaves what outlives the window: the notification-area icon, the
@@ -152,12 +154,17 @@ private:
     // A window as the watch knows it.
     static CClipboardWatch::Window WatchId(HWND hWnd) { return reinterpret_cast<CClipboardWatch::Window>(hWnd); }
     // Captures the clipboard and stores it as a new clip. An automatic capture
-    // waits a little for a clipboard another program holds open, and leaves
-    // out what only remains of the last capture once its source has gone.
+    // that finds the clipboard held open by another program tries again
+    // later, and leaves out what only remains of the last capture once its
+    // source has gone.
     void StoreClipboard(bool bAutomatic, bool bAutoName);
+    // After an automatic capture that took nothing: its next try on a
+    // timer, for a clipboard that was held; or part 0 says it was lost.
+    void RetryCapture(bool bHeld);
     // Handles a change notice now, or posts it for later while one of our
-    // clipboard operations or another notice is under way.
-    void HandleOrDeferChange();
+    // clipboard operations or another notice is under way; bPostedBack for
+    // one that comes back so.
+    void HandleOrDeferChange(bool bPostedBack = false);
     // What a change notice does here, forwarding aside.
     void OnClipboardChange();
     // The selected item with the lowest index, or -1. The same whatever the

@@ -63,7 +63,8 @@ LRESULT CKeeperDlg::OnTrayNotify(WPARAM, LPARAM lParam)
 
 LRESULT CKeeperDlg::OnTaskbarCreated(WPARAM, LPARAM)
 {
-    if (theKeeperApp.m_bTaskIcon != 0 && m_watch.IsWatching())
+    // Not once the window has left the shell at the session's end.
+    if (theKeeperApp.m_bTaskIcon != 0 && m_nid.hWnd != nullptr)
         AddTrayIcon();
     return 0;
 }

@@ -6,10 +6,30 @@
 
 #include "app/keeperapp.h"
 #include "clips/clip.h"
+#include "res/texts.h"
 
 namespace {
 
 constexpr UINT_PTR kChainCheckTimer = 1;
+constexpr UINT_PTR kCaptureRetryTimer = 2;
+// How long the window waits for its removal from the chain: when it rejoins
+// (the rejoining is left for the next change if the removal takes longer),
+// and when it leaves at quit or at the session's end.
+constexpr DWORD kRejoinWaitMs = 500;
+constexpr DWORD kLeaveWaitMs = 1000;
+
+struct Removal {
+    HWND hWnd;
+    HWND hNext;
+};
+
+DWORD WINAPI RemoveFromChain(void* pv)
+{
+    const Removal removal = *static_cast<Removal*>(pv);
+    delete static_cast<Removal*>(pv);
+    ::ChangeClipboardChain(removal.hWnd, removal.hNext);
+    return 0;
+}
 
 }  // namespace
 
@@ -23,16 +43,45 @@ void CKeeperDlg::JoinViewerChain()
     m_watch.Joined(Sys().AddClipboardFormatListener != nullptr && Sys().AddClipboardFormatListener(m_hWnd) != FALSE);
 }
 
-void CKeeperDlg::LeaveViewerChain()
+void CKeeperDlg::LeaveViewerChain(const CClipboardWatch::Leaving& leaving)
 {
-    const CClipboardWatch::Leaving leaving = m_watch.Leave();
-    if (!leaving.bLeaveChain)
-        return;
     if (leaving.bStopListening && Sys().RemoveClipboardFormatListener != nullptr)
         Sys().RemoveClipboardFormatListener(m_hWnd);
     if (leaving.bStopChainCheck)
         KillTimer(kChainCheckTimer);
-    ::ChangeClipboardChain(m_hWnd, m_hNextViewer);
+    KillTimer(kCaptureRetryTimer);
+    // The system knows only the head: a viewer that ends still in the chain
+    // cuts off every viewer after it. So the window leaves, but waits for
+    // the viewers ahead of it only so long.
+    LeaveChainWithin(kLeaveWaitMs);
+}
+
+bool CKeeperDlg::LeaveChainWithin(DWORD dwWaitMs)
+{
+    // ChangeClipboardChain tells the head viewer, which passes the news on
+    // down the chain, each viewer waiting for the next one's answer without
+    // end: one busy viewer ahead of us would hold the window for as long.
+    // The call is made from a thread of its own (neither Windows nor Wine
+    // ties it to the window's thread), and the window answers what is sent
+    // to it meanwhile, viewers of its own thread included.
+    auto* pRemoval = new Removal{m_hWnd, m_hNextViewer};
+    const HANDLE hThread = ::CreateThread(nullptr, 0, RemoveFromChain, pRemoval, 0, nullptr);
+    if (hThread == nullptr) {
+        delete pRemoval;
+        ::ChangeClipboardChain(m_hWnd, m_hNextViewer);
+        return true;
+    }
+    const DWORD dwStart = ::GetTickCount();
+    DWORD dwWait = 0;
+    for (DWORD dwSpent = 0; dwSpent < dwWaitMs; dwSpent = ::GetTickCount() - dwStart) {
+        dwWait = ::MsgWaitForMultipleObjects(1, &hThread, FALSE, dwWaitMs - dwSpent, QS_SENDMESSAGE);
+        if (dwWait != WAIT_OBJECT_0 + 1)
+            break;
+        MSG msg;
+        ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    ::CloseHandle(hThread);
+    return dwWait == WAIT_OBJECT_0;
 }
 
 void CKeeperDlg::OnDrawClipboard()
@@ -54,25 +103,42 @@ void CKeeperDlg::OnClipboardUpdate()
 
 void CKeeperDlg::OnTimer(UINT_PTR nIDEvent)
 {
-    if (nIDEvent != kChainCheckTimer) {
+    if (nIDEvent == kChainCheckTimer) {
+        KillTimer(kChainCheckTimer);
+        if (m_watch.ChainCheckDue())
+            RejoinViewerChain();
+    } else if (nIDEvent == kCaptureRetryTimer) {
+        KillTimer(kCaptureRetryTimer);
+        if (m_watch.RetryDue()) {
+            struct End {
+                CClipboardWatch& watch;
+                ~End() { watch.EndChange(); }
+            } end{m_watch};
+            StoreClipboard(true, true);
+        }
+    } else {
         CDialog::OnTimer(nIDEvent);
-        return;
     }
-    KillTimer(kChainCheckTimer);
-    if (m_watch.ChainCheckDue())
-        RejoinViewerChain();
+}
+
+void CKeeperDlg::RetryCapture(bool bHeld)
+{
+    const CClipboardWatch::Retry retry = m_watch.CaptureFailed(bHeld, Sys().GetTickCount());
+    if (retry.nAfterMs != 0) {
+        SetTimer(kCaptureRetryTimer, retry.nAfterMs, nullptr);
+    } else if (retry.bLost) {
+        SetStatusText(0, Texts::kCopyLost);
+        RedrawStatusBar();
+    }
 }
 
 void CKeeperDlg::RejoinViewerChain()
 {
-    // The window that heads the chain now, if any, would be sent the news
-    // with a wait without end: one that does not answer is left for the
-    // next change.
-    const HWND hHead = ::GetClipboardViewer();
-    if (hHead != nullptr && hHead != m_hWnd && ::IsWindow(hHead) && ::IsHungAppWindow(hHead))
+    // Taken out of the chain first, so that it is never in it twice. A
+    // head viewer busy for longer leaves the rejoining to the next change.
+    if (!LeaveChainWithin(kRejoinWaitMs))
         return;
     const HWND hNext = m_hNextViewer;
-    ::ChangeClipboardChain(m_hWnd, hNext);
     // The notice of joining brings no change: it finds the change handled
     // already, and goes on to the viewers after us.
     const HWND hPrevious = ::SetClipboardViewer(m_hWnd);
@@ -91,14 +157,13 @@ void CKeeperDlg::ForwardToNextViewer(UINT message, WPARAM wParam, LPARAM lParam)
 
 LRESULT CKeeperDlg::OnDrawClipboardLater(WPARAM, LPARAM)
 {
-    m_watch.LaterArrived();
-    HandleOrDeferChange();
+    HandleOrDeferChange(true);
     return 0;
 }
 
-void CKeeperDlg::HandleOrDeferChange()
+void CKeeperDlg::HandleOrDeferChange(bool bPostedBack)
 {
-    switch (m_watch.NoticeArrives(IsClipboardOpenHere())) {
+    switch (m_watch.NoticeArrives(IsClipboardOpenHere(), bPostedBack)) {
     case CClipboardWatch::Arrival::Now:
         OnClipboardChange();
         break;
@@ -114,7 +179,7 @@ void CKeeperDlg::OnClipboardChange()
 {
     const CClipboardWatch::Change change =
         m_watch.BeginChange({::GetClipboardSequenceNumber(), ::GetClipboardOwner() == m_hWnd, m_bRestoring,
-                             m_bSkipNextCapture, theKeeperApp.m_bAutoPaste != 0});
+                             theKeeperApp.m_bAutoPaste != 0});
     if (!change.bNew)
         return;
     struct End {
@@ -124,7 +189,7 @@ void CKeeperDlg::OnClipboardChange()
 
     if (change.bNameOwner) {
         CString strTitle;
-        if (const HWND hTop = GetOwnerTitleWindow(); hTop != nullptr)
+        if (const HWND hTop = GetOwnerTitleWindow(::GetClipboardOwner()); hTop != nullptr)
             strTitle = GetWindowTextOf(hTop);
         // No prefix without a name.
         if (strTitle.IsEmpty())
@@ -133,9 +198,7 @@ void CKeeperDlg::OnClipboardChange()
             SetOnClipboardText(strTitle);
         RedrawStatusBar();
     }
-    if (change.capture == CClipboardWatch::Capture::Skip)
-        m_bSkipNextCapture = false;
-    else if (change.capture == CClipboardWatch::Capture::Take)
+    if (change.capture == CClipboardWatch::Capture::Take)
         StoreClipboard(true, true);  // a private copy is refused by the capture itself
 }
 
@@ -169,7 +232,7 @@ void CKeeperDlg::OnChangeCbChain(HWND hWndRemove, HWND hWndAfter)
 void CKeeperDlg::OnOptionsCollage()
 {
     Toggle(theKeeperApp.m_bAutoPaste);
-    m_bSkipNextCapture = true;
+    m_watch.AutoPasteSwitched();
 }
 
 // Always named automatically; the option is left as it is.

@@ -18,6 +18,9 @@ inline constexpr char kSelectionKo[] = "Taille : %.1f Ko";
 inline constexpr char kSelectionMo[] = "Taille : %.2f Mo";
 inline constexpr char kTotalKo[] = "Total : %.1f Ko";
 inline constexpr char kTotalMo[] = "Total : %.1f Mo";
+// Part 0 when a copy could not be kept: another program held the clipboard
+// open for longer than an automatic capture waits.
+inline constexpr char kCopyLost[] = "Copie perdue : presse-papiers occup\xe9";
 // A clip named without a title: its kind's label and its number in the run.
 inline constexpr char kNumberedName[] = "%s %d";
 

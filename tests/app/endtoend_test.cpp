@@ -395,6 +395,86 @@ TEST(EndToEnd, AViewerThatDiesInTheChainStopsNoCaptureAndTheChainIsMended)
     DeleteSettings();
 }
 
+// Another program copies, then holds the clipboard open a while, as
+// clipboard history, a viewer reading a large delayed render or a source
+// adding a format do. The keeper tries again until it opens, and keeps the
+// copy once, named after its source.
+TEST(EndToEnd, ACopyWhoseClipboardAnotherProgramHoldsAWhileIsKeptOnce)
+{
+    TestWindow source{"Source"}, holder{"Historique"};
+    ASSERT_TRUE(EmptyTheClipboard(holder.hwnd()));
+    DeleteSettings();
+    ASSERT_TRUE(WriteOptions(1, 0, 0, 1));
+    ChildProcess keeper("\"" + ProgramPath() + "\"");
+    const HWND hMain = MainWindowOf(keeper);
+    ASSERT_NE(hMain, nullptr);
+    const RemoteList list(keeper.Handle(), FindWindowExA(hMain, nullptr, WC_LISTVIEWA, nullptr));
+    int n = 0;
+    for (DWORD dwHoldMs : {30, 150, 600, 1500, 0}) {  // the last, held not at all, comes after every other
+        const std::string title = "Source tenue " + std::to_string(dwHoldMs) + " ms";
+        SetWindowTextA(source.hwnd(), title.c_str());
+        ASSERT_TRUE(source.Offer({{CF_TEXT, TextBytes(title)}}));
+        if (dwHoldMs != 0) {
+            ASSERT_TRUE(OpenClipboard(holder.hwnd()));
+            const DWORD dwStart = GetTickCount();
+            PumpUntil([&] { return GetTickCount() - dwStart >= dwHoldMs; });
+            CloseClipboard();
+        }
+        ASSERT_TRUE(PumpUntil([&] { return list.Count() > n; })) << title;
+        EXPECT_EQ(list.Count(), n + 1) << title << ": a copy kept twice";
+        EXPECT_EQ(list.Text(n++), title);
+    }
+    PostMessageA(hMain, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(keeper.WaitForExit(10000));
+    DeleteSettings();
+}
+
+// A viewer heading the chain stops answering, as one busy with a slow
+// delayed render would. The keeper, after it, hears the change from the
+// system, finds the chain silent, and would join it anew at the head: the
+// news of its leaving goes to that viewer first, and the keeper does not wait
+// on it. It goes on capturing, and rejoins once the viewer answers again.
+TEST(EndToEnd, ABusyViewerAheadOfTheKeeperHoldsItUpNotWhileItRejoinsTheChain)
+{
+    TestWindow source{"Source"};
+    ASSERT_TRUE(EmptyTheClipboard(source.hwnd()));
+    DeleteSettings();
+    ASSERT_TRUE(WriteOptions(0, 0, 0, 1));
+    ChildProcess keeper("\"" + ProgramPath() + "\"");
+    const HWND hMain = MainWindowOf(keeper);
+    ASSERT_NE(hMain, nullptr);
+    const RemoteList list(keeper.Handle(), FindWindowExA(hMain, nullptr, WC_LISTVIEWA, nullptr));
+    ClipboardViewer head(ClipboardViewer::Thread::OwnThread);
+    ASSERT_EQ(head.next(), hMain);
+    int nCopies = 0;
+    auto copy = [&] {
+        ++nCopies;
+        ASSERT_TRUE(source.Offer({{CF_TEXT, TextBytes("copie " + std::to_string(nCopies))}}));
+        ASSERT_TRUE(PumpUntil([&] { return list.Count() >= nCopies; })) << "copy " << nCopies << " not kept";
+    };
+    head.Hang();
+    copy();
+    // Past the time the keeper gives the chain to bring a change, it tries
+    // to rejoin, and the viewer ahead of it is still busy.
+    const DWORD dwStart = GetTickCount();
+    PumpUntil([&] { return GetTickCount() - dwStart > 3000; });
+    copy();
+    head.Answer();
+    // Once it answers (the notices it held passed on late, which tell the
+    // keeper nothing), the keeper heads the chain after the next change,
+    // and the viewer hears changes again.
+    ASSERT_TRUE(PumpUntil([&] { return head.PassedOn() >= 2; }));
+    copy();
+    ASSERT_TRUE(PumpUntil([&] { return GetClipboardViewer() == hMain; }));
+    const int nHeard = head.Draws();
+    copy();
+    EXPECT_TRUE(PumpUntil([&] { return head.Draws() > nHeard; }));
+    EXPECT_EQ(list.Count(), nCopies) << "a copy kept twice, or the rejoining kept as one";
+    PostMessageA(hMain, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(keeper.WaitForExit(10000));
+    DeleteSettings();
+}
+
 FILETIME SettingsWritten()
 {
     FILETIME ft{};

@@ -30,18 +30,20 @@ struct Player {
     bool Has(const char* word) const { return std::find(t.begin(), t.end(), word) != t.end(); }
     Watch::Passing What() const { return Has("notice") ? Watch::Passing::Notice : Watch::Passing::Departure; }
 
-    // A notice arrives > now|later|waiting; the later one is posted.
-    std::string Arrive()
+    // A notice arrives, or one posted comes back > now|later|waiting; the later one is posted.
+    std::string Arrive(bool bBack = false)
     {
-        const Watch::Arrival a = watch.NoticeArrives(Has("open"));
+        const Watch::Arrival a = watch.NoticeArrives(Has("open"), bBack);
         if (a == Watch::Arrival::Later)
             watch.LaterPosted(true);
         return Name(a, {"now", "later", "waiting"});
     }
-    // "begin N [own] [restoring] [skip] [off]" > handled | show|silent take|skip|none
+    // "begin N [own] [restoring] [skip] [off]" > handled | show|silent take|skip|none; skip: Auto Paste switched before
     std::string Begin()
     {
-        const Watch::Change c = watch.BeginChange({N(1), Has("own"), Has("restoring"), Has("skip"), !Has("off")});
+        if (Has("skip"))
+            watch.AutoPasteSwitched();
+        const Watch::Change c = watch.BeginChange({N(1), Has("own"), Has("restoring"), !Has("off")});
         return !c.bNew ? "handled" : (c.bNameOwner ? "show " : "silent ") + Name(c.capture, {"none", "take", "skip"});
     }
 
@@ -64,7 +66,7 @@ struct Player {
             {"listener", [&] { return watch.ListenerNotice(N(1)) ? "check" : "none"; }},
             {"started", [&] { watch.ChainCheckStarted(true); return ""; }},
             {"due", [&] { return watch.ChainCheckDue() ? "rejoin" : "none"; }},
-            {"back", [&] { watch.LaterArrived(); return ""; }},
+            {"back", [&] { return Arrive(true); }},
             {"begin", [&] { return Begin(); }},
             {"end", [&] { watch.EndChange(); return ""; }},
             {"change", [&] {  // N [open] [...]: arrives, begins and ends
@@ -74,7 +76,13 @@ struct Player {
              }},
             {"read", [&] { watch.CaptureRead(N(1)); return ""; }},
             {"stored", [&] { watch.CaptureStored(N(1), &nodes[W(2)], W(3), N(4), Has("auto")); return ""; }},
-            {"failed", [&] { watch.AutomaticCaptureFailed(); return ""; }},
+            {"failed", [&] { watch.CaptureFailed(false, 0); return ""; }},
+            {"held", [&] {  // T > retry N | lost
+                 const Watch::Retry r = watch.CaptureFailed(true, N(1));
+                 return r.bLost ? "lost" : "retry " + std::to_string(r.nAfterMs);
+             }},
+            {"again", [&] { return watch.RetryDue() ? "capture" : "none"; }},
+            {"switched", [&] { watch.AutoPasteSwitched(); return ""; }},
             {"removed", [&] { watch.ClipRemoved(&nodes[W(1)]); return ""; }},
             {"restored", [&] { watch.Restored(N(1)); return ""; }},
             {"judge", [&] {  // N wK T same|remainder|other
@@ -103,8 +111,8 @@ const struct {
      "change 7 > handled; listener 9 > check; started; leave > chain listener check; listener 10 > none; "
      "leave > nothing; join alone; leave > chain"},
     {"a notice while the clipboard is open here, or while another is handled, waits, once, and comes back",
-     "change 8 open > later; change 8 open > waiting; back; begin 9 > show take; change 10 > later; end; back; "
-     "change 10 > show take"},
+     "change 8 open > later; change 8 open > waiting; back > now; begin 9 > show take; change 10 > later; end; "
+     "back > now; change 10 > show take"},
     {"our restore's notice: named while it runs, silent when late, another program's change with another owner",
      "restored 11; change 11 own restoring > show skip; restored 12; change 12 own > silent skip; restored 13; "
      "change 13 own off > silent none; restored 14; change 14 > show take"},
@@ -127,6 +135,16 @@ const struct {
      "stored 5 n1 w2 100 auto; failed; judge 6 w2 110 same > keep; stored 7 n1 w2 200 auto; removed n1; "
      "judge 8 w2 210 same > keep; stored 9 n2 w2 300 auto; change 10 skip > show skip; judge 11 w2 310 same > keep; "
      "read 20; read 21; stored 21 n2 w3 100 auto; stored 20 n1 w2 110 manual; judge 22 w3 120 same > repeat"},
+    {"a held clipboard is tried again later, ever longer apart, until a capture reads it; a newer change takes "
+     "its place; at the bound the copy is lost",
+     "change 5 > show take; held 100 > retry 20; again > capture; held 120 > retry 40; end; again > capture; "
+     "held 160 > retry 80; end; held 240 > retry 160; held 400 > retry 320; held 720 > retry 320; again > capture; "
+     "read 5; end; again > none; held 0 > retry 20; change 6 > show take; again > none; held 10 > retry 20; end; "
+     "held 3800 > retry 40; held 3990 > retry 20; held 4010 > lost; again > none"},
+    {"a retry waits for no private or empty clipboard, nor after a restore, Coller, Auto Paste switched or leaving",
+     "held 0 > retry 20; failed; again > none; held 0 > retry 20; restored 7; again > none; held 10 > retry 20; "
+     "switched; again > none; held 20 > retry 20; read 8; again > none; join; held 30 > retry 20; "
+     "leave > chain listener; again > none"},
     {"what comes back while it is passed on goes no further; departures relink our next, never to ourselves",
      "pass notice > yes; pass notice > no; pass departure > yes; passed notice; pass notice > yes; "
      "leaves w2 w3 w2 > relink; leaves w2 w1 w2 > nothing; leaves w4 w3 w2 > passon"},

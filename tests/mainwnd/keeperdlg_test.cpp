@@ -248,7 +248,7 @@ TEST_F(MainWindow, MenuItemsFollowTheSelectionAndTheOptions)
         .Then([&] {
             // The option commands flip the options; Auto Paste also skips
             // the next change.
-            SkipNextCapture() = false;
+            EXPECT_FALSE(SkipNextCapture());
             SendMessageA(Wnd(), WM_COMMAND, ID_OPTIONS_NOMMAGEAUTOMATIQUE, 0);
             EXPECT_EQ(theKeeperApp.m_bAutoName, 0);
             SendMessageA(Wnd(), WM_COMMAND, ID_OPTIONS_COLLAGEAUTOMATIQUE, 0);

@@ -419,31 +419,43 @@ BOOL WINAPI BusyOpenClipboard(HWND hWnd)
     return ::OpenClipboard(hWnd);
 }
 
-TEST_F(ViewerChain, AutomaticCaptureTriesAFewTimesForAClipboardHeldOpen)
+// A clock that a held clipboard's wait runs through at once.
+DWORD g_dwFastClock = 0;
+DWORD WINAPI FastClock() { return g_dwFastClock += 1000; }
+
+TEST_F(ViewerChain, AnAutomaticCaptureOfAClipboardHeldOpenIsTriedAgainLaterOrSaidToBeLost)
 {
     theKeeperApp.m_bAutoPaste = 1;
+    theKeeperApp.m_bAutoName = 1;
     SysOverride<decltype(SysApi::OpenClipboard)> open{&SysApi::OpenClipboard, BusyOpenClipboard};
+    std::unique_ptr<SysOverride<decltype(SysApi::GetTickCount)>> clock;
     g_nRefusedOpens = 0;
     ModalScript script;
     script
         .Then([&] {
             g_hBusyFor = Wnd();
-            g_nBusyOpens = 3;  // free again at the fourth try
+            g_nBusyOpens = 3;  // free again at the fourth try, from the message loop
             ASSERT_TRUE(source.Offer({{CF_TEXT, TextBytes("attendue")}}));
+            EXPECT_EQ(Clips(), 0);
         })
+        .Await([&] { return Clips() == 1; })
         .Then([&] {
             EXPECT_EQ(g_nRefusedOpens, 3);
-            EXPECT_EQ(Clips(), 1);
-            g_nRefusedOpens = 0;
-            g_nBusyOpens = 1000;  // held for good: given up, nothing stored
+            EXPECT_EQ(ItemText(List(), 0), WindowText(source.hwnd()));
+            g_nBusyOpens = 1000;  // held for good: given up at the bound, and said
+            clock = std::make_unique<SysOverride<decltype(SysApi::GetTickCount)>>(&SysApi::GetTickCount, FastClock);
             ASSERT_TRUE(source.Offer({{CF_TEXT, TextBytes("perdue")}}));
         })
+        .Await([&] { return StatusText(Status(), 0) == "Copie perdue : presse-papiers occup\xe9"; })
         .Then([&] {
-            EXPECT_EQ(g_nRefusedOpens, 4);
             EXPECT_EQ(Clips(), 1);
-            g_nBusyOpens = 1;  // the user's own Coller asks once
+            clock.reset();
+            g_nBusyOpens = 1;  // the user's own Coller asks once, and is not tried again
             g_nRefusedOpens = 0;
             Command(ID_EDITION_COLLER);
+            EXPECT_EQ(g_nRefusedOpens, 1);
+        })
+        .Then([&] {
             EXPECT_EQ(g_nRefusedOpens, 1);
             EXPECT_EQ(Clips(), 1);
             g_hBusyFor = nullptr;

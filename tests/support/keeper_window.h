@@ -49,7 +49,7 @@ protected:
     int ClipCount() const { return dlg.m_nClipCount; }
     bool Restoring() const { return dlg.m_bRestoring; }
     bool& EditingLabel() { return dlg.m_bEditingLabel; }
-    bool& SkipNextCapture() { return dlg.m_bSkipNextCapture; }
+    bool SkipNextCapture() const { return dlg.m_watch.SkipsNextChange(); }
     HWND NextViewer() const { return dlg.m_hNextViewer; }
     HICON Icon() const { return dlg.m_hIcon; }
     HACCEL Accelerators() const { return dlg.m_hAccel; }
