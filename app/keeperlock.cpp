@@ -67,7 +67,7 @@ bool CKeeperLock::ShowRunningKeeper()
 {
     // Every dialog titled as the keeper's main window, hidden ones too; only
     // the keeper answers the message as it does.
-    for (HWND hWnd = nullptr; (hWnd = ::FindWindowExA(nullptr, hWnd, "#32770", "Trovelle")) != nullptr;) {
+    for (HWND hWnd = nullptr; (hWnd = ::FindWindowExW(nullptr, hWnd, L"#32770", L"Trovelle")) != nullptr;) {
         DWORD dwProcessId = 0;
         ::GetWindowThreadProcessId(hWnd, &dwProcessId);
         if (dwProcessId == ::GetCurrentProcessId())
@@ -75,7 +75,7 @@ bool CKeeperLock::ShowRunningKeeper()
         // The user started us just now: the keeper may take the foreground.
         ::AllowSetForegroundWindow(dwProcessId);
         DWORD_PTR dwAnswer = 0;
-        if (::SendMessageTimeoutA(hWnd, CKeeperDlg::ShowKeeperMessage(), 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG,
+        if (::SendMessageTimeoutW(hWnd, CKeeperDlg::ShowKeeperMessage(), 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG,
                                   kAskTimeoutMs, &dwAnswer) != 0 &&
             dwAnswer == CKeeperDlg::kShownAnswer)
             return true;

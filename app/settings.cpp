@@ -73,7 +73,7 @@ bool CKeeperApp::SaveSettings()
     HANDLE hHeap = GetProcessHeap();
     DWORD* pdwDisposition = static_cast<DWORD*>(Sys().HeapAlloc(hHeap, 0, sizeof(DWORD)));
     if (pdwDisposition == nullptr) {
-        AfxMessageBox(CA2W(Texts::kAllocError, Texts::kCodePage), MB_OK | MB_ICONSTOP);
+        AfxMessageBox(Texts::kAllocError, MB_OK | MB_ICONSTOP);
         return false;
     }
 

@@ -1,5 +1,5 @@
-// The framework's 8-bit string: bytes in the ANSI code page (Windows-1252 for
-// our French texts), always zero-terminated. Pure code.
+// The framework's 8-bit string: text in UTF-8 (base/utf8.h, fw/conv.h),
+// always zero-terminated. Pure code.
 #pragma once
 
 #include <cstdarg>

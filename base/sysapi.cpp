@@ -23,7 +23,7 @@ SysApi& Sys()
     static SysApi api = {
         ::OpenClipboard,      ::CloseClipboard,   ::EmptyClipboard,
         ::EnumClipboardFormats, ::GetClipboardData, ::SetClipboardData,
-        ::GetClipboardFormatNameA, ::GetOpenClipboardWindow, ::IsClipboardFormatAvailable,
+        ::GetClipboardFormatNameW, ::GetOpenClipboardWindow, ::IsClipboardFormatAvailable,
         User32Function<BOOL(WINAPI*)(HWND)>("AddClipboardFormatListener"),
         User32Function<BOOL(WINAPI*)(HWND)>("RemoveClipboardFormatListener"),
         ::GlobalAlloc,        ::GlobalFree,       ::GlobalLock,
@@ -35,10 +35,10 @@ SysApi& Sys()
         SystemFunction<BOOL(WINAPI*)(DWORD)>("kernel32.dll", "SetDefaultDllDirectories"),
         SystemFunction<BOOL(WINAPI*)(LPCWSTR)>("kernel32.dll", "SetDllDirectoryW"),
         ::GetTickCount,
-        ::MessageBoxW,        ::ShellExecuteA,
+        ::MessageBoxW,        ::ShellExecuteW,
         User32Function<UINT(WINAPI*)(HWND)>("GetDpiForWindow"),
         User32Function<int(WINAPI*)(int, UINT)>("GetSystemMetricsForDpi"),
-        ::Shell_NotifyIconA,  ::TrackPopupMenuEx,
+        ::Shell_NotifyIconW,  ::TrackPopupMenuEx,
     };
     return api;
 }

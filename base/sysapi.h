@@ -16,7 +16,7 @@ struct SysApi {
     UINT(WINAPI* EnumClipboardFormats)(UINT);
     HANDLE(WINAPI* GetClipboardData)(UINT);
     HANDLE(WINAPI* SetClipboardData)(UINT, HANDLE);
-    int(WINAPI* GetClipboardFormatNameA)(UINT, LPSTR, int);
+    int(WINAPI* GetClipboardFormatNameW)(UINT, LPWSTR, int);
     HWND(WINAPI* GetOpenClipboardWindow)();
     BOOL(WINAPI* IsClipboardFormatAvailable)(UINT);
     // Clipboard format listeners. Resolved at run time: null on systems
@@ -56,14 +56,14 @@ struct SysApi {
 
     // User interface
     int(WINAPI* MessageBoxW)(HWND, LPCWSTR, LPCWSTR, UINT);
-    HINSTANCE(WINAPI* ShellExecuteA)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
+    HINSTANCE(WINAPI* ShellExecuteW)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
 
     // Display scale. Resolved at run time: null on systems without them.
     UINT(WINAPI* GetDpiForWindow)(HWND);
     int(WINAPI* GetSystemMetricsForDpi)(int, UINT);
 
     // Notification area: a menu that waits for the user, and the shell's icon.
-    BOOL(WINAPI* Shell_NotifyIconA)(DWORD, PNOTIFYICONDATAA);
+    BOOL(WINAPI* Shell_NotifyIconW)(DWORD, PNOTIFYICONDATAW);
     BOOL(WINAPI* TrackPopupMenuEx)(HMENU, UINT, int, int, HWND, LPTPMPARAMS);
 };
 

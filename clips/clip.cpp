@@ -7,6 +7,7 @@
 
 #include "clips/clipkind.h"
 #include "base/sysapi.h"
+#include "fw/conv.h"
 
 namespace {
 
@@ -133,17 +134,10 @@ const std::string& RegisteredFormatName(UINT nFormat)
     if (it != cache.end())
         return it->second;
 
-    char szName[CLIP_NAME_BUFFER] = {};
-    int nLen = Sys().GetClipboardFormatNameA(nFormat, szName, static_cast<int>(CLIP_NAME_BUFFER));
-    // Some systems report a name that does not fit as no name at all, yet
-    // fill the buffer with its beginning: a long name is cut, not lost.
-    if (nLen <= 0)
-        nLen = static_cast<int>(strnlen(szName, CLIP_NAME_BUFFER - 1));
-    if (static_cast<std::size_t>(nLen) >= CLIP_NAME_BUFFER)
-        nLen = static_cast<int>(CLIP_NAME_BUFFER) - 1;
-    if (nLen == 0)
+    const CString name = AfxGetClipboardFormatName(nFormat, static_cast<int>(CLIP_NAME_BUFFER) - 1);
+    if (name.IsEmpty())
         return kNone;  // not registered (yet): ask again next time
-    return cache.emplace(nFormat, std::string(szName, static_cast<std::size_t>(nLen))).first->second;
+    return cache.emplace(nFormat, std::string(name.GetString(), static_cast<std::size_t>(name.GetLength()))).first->second;
 }
 
 bool CClip::IsSkippedFormat(UINT nFormat)
@@ -206,9 +200,9 @@ bool CClip::CaptureFormat(UINT nFormat)
 
 bool IsClipboardMarkedPrivate()
 {
-    static const UINT cfExclude = ::RegisterClipboardFormatA("ExcludeClipboardContentFromMonitorProcessing");
-    static const UINT cfIgnore = ::RegisterClipboardFormatA("Clipboard Viewer Ignore");
-    static const UINT cfHistory = ::RegisterClipboardFormatA("CanIncludeInClipboardHistory");
+    static const UINT cfExclude = ::RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing");
+    static const UINT cfIgnore = ::RegisterClipboardFormatW(L"Clipboard Viewer Ignore");
+    static const UINT cfHistory = ::RegisterClipboardFormatW(L"CanIncludeInClipboardHistory");
     if (Sys().IsClipboardFormatAvailable(cfExclude) || Sys().IsClipboardFormatAvailable(cfIgnore))
         return true;
     if (!Sys().IsClipboardFormatAvailable(cfHistory))

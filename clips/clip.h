@@ -91,8 +91,8 @@ bool IsClipboardOpenHere();
 // DWORD counts as a 0.
 bool IsClipboardMarkedPrivate();
 
-// The registered name of a format as classification reads it: at most 149
-// characters, empty for a format without one.
+// The registered name of a format as classification reads it, in UTF-8: at
+// most 149 characters, empty for a format without one.
 const std::string& RegisteredFormatName(UINT nFormat);
 
 // Formats whose clipboard data is an enhanced-metafile handle rather than a

@@ -61,7 +61,7 @@ BOOL CFormatListDlg::OnInitDialog()
         {Texts::kFormatColumnSize, LVCFMT_RIGHT, ScaleForDpi(100, nDpi)},
     };
     for (int i = 0; i < 3; ++i)
-        m_list.InsertColumn(i, CA2W(columns[i].pszHeading, Texts::kCodePage), columns[i].nFormat, columns[i].cx, i);
+        m_list.InsertColumn(i, columns[i].pszHeading, columns[i].nFormat, columns[i].cx, i);
 
     FillFormatList();
     return TRUE;
@@ -79,26 +79,20 @@ void CFormatListDlg::FillFormatList()
     int nRow = 0;
     for (UINT nFormat = Sys().EnumClipboardFormats(0); nFormat != 0;
          nFormat = Sys().EnumClipboardFormats(nFormat), ++nRow) {
-        char szName[255] = {};
-        CString strName;
-        if (Sys().GetClipboardFormatNameA(nFormat, szName, sizeof szName) != 0)
-            strName = szName;
-        else
+        // A registered name in any script, else the standard one.
+        CString strName = AfxGetClipboardFormatName(nFormat, 254);
+        if (strName.IsEmpty())
             strName = StandardFormatName(nFormat);
 
-        LVITEMA item{};
-        item.mask = LVIF_TEXT;
-        item.iItem = nRow;
-        item.pszText = const_cast<char*>(strName.GetString());
-        const int nItem = m_list.InsertItem(&item);
+        const int nItem = m_list.InsertItem(LVIF_TEXT, nRow, strName, 0, 0, 0, 0);
         if (nItem == -1)
             continue;
 
         CString strId;
         strId.Format(Texts::kFormatId, static_cast<int>(nFormat));
-        m_list.SetItemText(nItem, 1, CA2W(strId, Texts::kCodePage));
+        m_list.SetItemText(nItem, 1, strId);
         // Asking for the data makes the owner render a delayed format.
-        m_list.SetItemText(nItem, 2, CA2W(SizeText(nFormat, Sys().GetClipboardData(nFormat)), Texts::kCodePage));
+        m_list.SetItemText(nItem, 2, SizeText(nFormat, Sys().GetClipboardData(nFormat)));
     }
     Sys().CloseClipboard();
     m_list.SendMessage(WM_SETREDRAW, TRUE);

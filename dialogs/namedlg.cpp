@@ -24,7 +24,7 @@ BOOL CNameDlg::OnInitDialog()
     // The dialog is there to take a name: what the user types at once goes
     // into the field (the first tab stop is OK, where a space would press it).
     if (const HWND hEdit = ::GetDlgItem(m_hWnd, IDC_NAME))
-        ::SendMessageA(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(hEdit), TRUE);
+        SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(hEdit), TRUE);
     return FALSE;  // the focus is set
 }
 
@@ -36,8 +36,8 @@ void CNameDlg::FitLabelToText()
 {
     HWND hLabel = nullptr;
     for (HWND h = ::GetWindow(m_hWnd, GW_CHILD); h != nullptr; h = ::GetWindow(h, GW_HWNDNEXT)) {
-        char szClass[16];
-        if (::GetClassNameA(h, szClass, sizeof szClass) > 0 && lstrcmpiA(szClass, "Static") == 0) {
+        wchar_t szClass[16];
+        if (::GetClassNameW(h, szClass, 16) > 0 && lstrcmpiW(szClass, L"Static") == 0) {
             hLabel = h;
             break;
         }
@@ -46,11 +46,12 @@ void CNameDlg::FitLabelToText()
     if (hLabel == nullptr || hEdit == nullptr)
         return;
 
-    const CString strText = GetWindowTextOf(hLabel);
+    const CA2W text(GetWindowTextOf(hLabel));
     SIZE extent{};
     const HDC hDC = ::GetDC(hLabel);
-    const HGDIOBJ hOld = ::SelectObject(hDC, reinterpret_cast<HFONT>(::SendMessageA(hLabel, WM_GETFONT, 0, 0)));
-    const BOOL bMeasured = ::GetTextExtentPoint32A(hDC, strText, strText.GetLength(), &extent);
+    const HGDIOBJ hOld = ::SelectObject(hDC, reinterpret_cast<HFONT>(::SendMessageW(hLabel, WM_GETFONT, 0, 0)));
+    const BOOL bMeasured =
+        ::GetTextExtentPoint32W(hDC, text, static_cast<int>(text.String().size()), &extent);
     ::SelectObject(hDC, hOld);
     ::ReleaseDC(hLabel, hDC);
     if (!bMeasured)

@@ -15,7 +15,7 @@ CPreviewDlg::CPreviewDlg(CWnd* pParent)
 {
     m_text = "";
     m_hIcon = static_cast<HICON>(
-        ::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_SMALL), IMAGE_ICON, 16, 16, 0));
+        ::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDI_SMALL), IMAGE_ICON, 16, 16, 0));
 }
 
 CPreviewDlg::~CPreviewDlg()
@@ -41,6 +41,28 @@ void CPreviewDlg::SetRecord(const CClipFormat& record)
     m_nFormat = m_pCopy != nullptr || dwSize == 0 ? record.m_nFormat : 0;
 }
 
+const CClipFormat* CPreviewDlg::RecordToShow(const CClipFormat* pFirst)
+{
+    const CClipFormat* pShown = pFirst;
+    while (pShown != nullptr && pShown->m_nFormat != CF_TEXT && pShown->m_nFormat != CF_UNICODETEXT &&
+           pShown->m_nFormat != CF_DIB && pShown->m_nFormat != CF_HDROP)
+        pShown = pShown->m_pNext;
+    if (pShown == nullptr || (pShown->m_nFormat != CF_TEXT && pShown->m_nFormat != CF_UNICODETEXT))
+        return pShown;
+    // Text: the wide record tells it as written, when it has a character.
+    const CClipFormat* pAnsi = nullptr;
+    const CClipFormat* pWide = nullptr;
+    for (const CClipFormat* p = pShown; p != nullptr; p = p->m_pNext) {
+        if (p->m_nFormat == CF_TEXT && pAnsi == nullptr)
+            pAnsi = p;
+        else if (p->m_nFormat == CF_UNICODETEXT && pWide == nullptr)
+            pWide = p;
+    }
+    const bool bWideHasText = pWide != nullptr && pWide->m_pData != nullptr && pWide->m_dwSize >= 2 &&
+                              (static_cast<const BYTE*>(pWide->m_pData)[0] | static_cast<const BYTE*>(pWide->m_pData)[1]) != 0;
+    return bWideHasText || pAnsi == nullptr ? pWide : pAnsi;
+}
+
 BEGIN_MESSAGE_MAP(CPreviewDlg, CDialog)
     ON_WM_PAINT()
 END_MESSAGE_MAP()
@@ -59,20 +81,27 @@ BOOL CPreviewDlg::OnInitDialog()
 
     switch (m_nFormat) {
     case CF_TEXT:
-        SetCaption(CA2W(Texts::kPreviewText, Texts::kCodePage));
+        SetWindowText(Texts::kPreviewText);
         // Another program wrote the block: it ends at its first NUL or at
         // the end of the record, whichever comes first.
-        ShowText(TextBlockText(m_pData, m_dwSize));
+        ShowText(AfxUtf8FromAnsi(TextBlockText(m_pData, m_dwSize)).GetString());
+        break;
+    case CF_UNICODETEXT:
+        SetWindowText(Texts::kPreviewText);
+        ShowText(UnicodeTextBlockText(m_pData, m_dwSize));
         break;
     case CF_DIB:
-        SetCaption(CA2W(Texts::kPreviewBitmap, Texts::kCodePage));
+        SetWindowText(Texts::kPreviewBitmap);
         break;
-    case CF_HDROP:
-        SetCaption(CA2W(Texts::kPreviewFiles, Texts::kCodePage));
+    case CF_HDROP: {
+        SetWindowText(Texts::kPreviewFiles);
         // Read here rather than by the shell: the record is private memory,
         // not a drop handle, and its names are bounded by its size only.
-        ShowText(DropFilesText(ReadDropFiles(m_pData, m_dwSize)));
+        const DropFileList list = ReadDropFiles(m_pData, m_dwSize);
+        const std::string text = DropFilesText(list);
+        ShowText(list.bWide ? text : std::string(AfxUtf8FromAnsi(text).GetString()));
         break;
+    }
     default:
         break;
     }
@@ -87,7 +116,7 @@ void CPreviewDlg::ShowText(std::string_view text)
     UpdateData(FALSE);
     // The caret goes to the end now, whatever the control did with the
     // text; the focus may select everything later, and the paint undoes it.
-    const int nLength = m_text.GetLength();
+    const int nLength = m_edit.GetWindowTextLength();
     m_edit.SetSel(nLength, nLength);
 }
 
@@ -101,6 +130,7 @@ void CPreviewDlg::OnPaint()
     CPaintDC dc(this);
     switch (m_nFormat) {
     case CF_TEXT:
+    case CF_UNICODETEXT:
     case CF_HDROP:
         Deselect();
         break;
@@ -115,8 +145,7 @@ void CPreviewDlg::OnPaint()
     default: {
         CRect rc;
         GetClientRect(&rc);
-        ::DrawTextW(dc, CA2W(Texts::kPreviewUnknown, Texts::kCodePage), -1, &rc,
-                    DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+        dc.DrawText(Texts::kPreviewUnknown, &rc, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
         break;
     }
     }

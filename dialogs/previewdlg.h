@@ -19,6 +19,12 @@ public:
     // be had shows that the format cannot be displayed.
     void SetRecord(const CClipFormat& record);
 
+    // The record of a clip that its preview shows, or null: the first text,
+    // bitmap or file list in the chain. For text, the clip's CF_UNICODETEXT
+    // where it holds a character, else its CF_TEXT, which the system's code
+    // page reads.
+    static const CClipFormat* RecordToShow(const CClipFormat* pFirst);
+
     CEdit m_edit;
     CString m_text;
     // The bytes to show and their format, set by the opener; not owned.

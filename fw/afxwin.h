@@ -1,6 +1,7 @@
 // Our small stand-in for the classic application framework, on plain Win32
-// with the ANSI functions (the wide ones where a text must not depend on the
-// system's code page): what Trovelle uses of it, under the same names.
+// with the wide functions: what Trovelle uses of it, under the same names.
+// Its text is UTF-8 in the 8-bit CString, converted at one boundary
+// (fw/conv.h).
 #pragma once
 
 #include <windows.h>

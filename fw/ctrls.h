@@ -1,9 +1,8 @@
 // Wrappers of the edit, list view and status bar controls: each call is the
 // control's message. A wrapper is bound to its control by DDX_Control,
 // SubclassDlgItem or Create, or views a control that is not ours (CWndView).
-// The texts a program sets (headings, sub-items, parts) go in as UTF-16, so
-// that they read the same in any code page; item labels are names in the
-// system's code page and go in and out as 8-bit text.
+// Every text goes in and comes out as UTF-8, and reaches the control as
+// UTF-16, so that labels, headings and parts show any script.
 #pragma once
 
 #include <windows.h>
@@ -29,12 +28,11 @@ public:
         return CImageListHandle(reinterpret_cast<HIMAGELIST>(
             SendMessage(LVM_SETIMAGELIST, static_cast<WPARAM>(nImageList), reinterpret_cast<LPARAM>(hImageList))));
     }
-    int InsertColumn(int nCol, LPCWSTR lpszHeading, int nFormat, int nWidth, int nSubItem);
+    int InsertColumn(int nCol, LPCSTR lpszHeading, int nFormat, int nWidth, int nSubItem);
 
-    int InsertItem(const LVITEMA* pItem)
-    {
-        return static_cast<int>(SendMessage(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(pItem)));
-    }
+    // An item with the fields nMask names (LVIF_TEXT, LVIF_IMAGE, LVIF_PARAM,
+    // LVIF_STATE); its index, or -1.
+    int InsertItem(UINT nMask, int nItem, LPCSTR lpszItem, UINT nState, UINT nStateMask, int nImage, LPARAM lParam);
     BOOL DeleteItem(int nItem) { return static_cast<BOOL>(SendMessage(LVM_DELETEITEM, static_cast<WPARAM>(nItem))); }
     BOOL DeleteAllItems() { return static_cast<BOOL>(SendMessage(LVM_DELETEALLITEMS)); }
     int GetNextItem(int nItem, int nFlags) const
@@ -49,7 +47,7 @@ public:
     // nItem -1: every item.
     BOOL SetItemState(int nItem, UINT nState, UINT nMask)
     {
-        LVITEMA item{};
+        LVITEMW item{};
         item.state = nState;
         item.stateMask = nMask;
         return static_cast<BOOL>(SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item)));
@@ -57,10 +55,10 @@ public:
     DWORD_PTR GetItemData(int nItem) const;
     // The whole text, however long.
     CString GetItemText(int nItem, int nSubItem) const;
-    BOOL SetItemText(int nItem, int nSubItem, LPCWSTR lpszText);
+    BOOL SetItemText(int nItem, int nSubItem, LPCSTR lpszText);
 
     // The label editor, not ours: null when editing did not start.
-    HWND EditLabel(int nItem) { return reinterpret_cast<HWND>(SendMessage(LVM_EDITLABELA, static_cast<WPARAM>(nItem))); }
+    HWND EditLabel(int nItem) { return reinterpret_cast<HWND>(SendMessage(LVM_EDITLABELW, static_cast<WPARAM>(nItem))); }
     HWND GetEditControl() const { return reinterpret_cast<HWND>(SendMessage(LVM_GETEDITCONTROL)); }
 };
 
@@ -73,9 +71,5 @@ public:
         return static_cast<BOOL>(SendMessage(SB_SETPARTS, static_cast<WPARAM>(nParts), reinterpret_cast<LPARAM>(pWidths)));
     }
     // nType: 0 or drawing flags such as SBT_NOBORDERS.
-    BOOL SetText(LPCWSTR lpszText, int nPane, int nType)
-    {
-        return static_cast<BOOL>(
-            SendMessage(SB_SETTEXTW, static_cast<WPARAM>(nPane | nType), reinterpret_cast<LPARAM>(lpszText)));
-    }
+    BOOL SetText(LPCSTR lpszText, int nPane, int nType);
 };

@@ -2,6 +2,8 @@
 
 #include <cwchar>
 
+#include "base/utf8.h"
+#include "fw/conv.h"
 #include "fw/fwres.h"
 #include "fw/winapp.h"
 #include "fw/wnd.h"
@@ -25,7 +27,7 @@ void CDataExchange::Fail()
     if (m_bSaveAndValidate && m_idLastControl != 0 && m_bEditLastControl) {
         const HWND hWndCtrl = ::GetDlgItem(m_pDlgWnd->m_hWnd, m_idLastControl);
         ::SetFocus(hWndCtrl);
-        ::SendMessageA(hWndCtrl, EM_SETSEL, 0, -1);
+        ::SendMessageW(hWndCtrl, EM_SETSEL, 0, -1);
     }
     throw CUserException();
 }
@@ -45,24 +47,24 @@ void DDX_Text(CDataExchange* pDX, int nIDC, CString& value)
     }
     // An unchanged text is not set again: no flicker, no EN_CHANGE.
     if (!(CWnd::GetWindowTextOf(hWndCtrl) == value))
-        ::SetWindowTextA(hWndCtrl, value);
+        ::SetWindowTextW(hWndCtrl, CA2W(value));
 }
 
 void DDV_MaxChars(CDataExchange* pDX, const CString& value, int nChars)
 {
-    if (pDX->m_bSaveAndValidate && value.GetLength() > nChars) {
+    // Counted as the edit box counts: in UTF-16 units, so that fifty letters
+    // of any script fit where fifty fit.
+    if (pDX->m_bSaveAndValidate && Utf16Length(value.GetString()) > static_cast<std::size_t>(nChars)) {
         // The program's text in its language; the framework's own otherwise.
-        // Wide, as the resource holds it: an 8-bit copy would lose what the
-        // system's code page lacks.
         wchar_t szFormat[256] = {};
         if (::LoadStringW(AfxGetResourceHandle(), AFX_IDP_PARSE_STRING_SIZE, szFormat, 256) <= 0)
             ::lstrcpynW(szFormat, L"Enter no more than %d characters.", 256);
         wchar_t szPrompt[300] = {};
         std::swprintf(szPrompt, 300, szFormat, nChars);
-        AfxMessageBox(szPrompt, MB_ICONEXCLAMATION);
+        AfxMessageBox(CW2A(szPrompt), MB_ICONEXCLAMATION);
         pDX->Fail();
     }
     if (pDX->m_idLastControl != 0 && pDX->m_bEditLastControl)
-        ::SendMessageA(::GetDlgItem(pDX->m_pDlgWnd->m_hWnd, pDX->m_idLastControl), EM_LIMITTEXT,
+        ::SendMessageW(::GetDlgItem(pDX->m_pDlgWnd->m_hWnd, pDX->m_idLastControl), EM_LIMITTEXT,
                        static_cast<WPARAM>(nChars), 0);
 }

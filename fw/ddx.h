@@ -34,5 +34,6 @@ public:
 void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl);
 void DDX_Text(CDataExchange* pDX, int nIDC, CString& value);
 // Loading: limits the last edit control to nChars. Saving: refuses a longer
-// value with the standard message.
+// value with the standard message. Characters are counted as the edit box
+// counts them, in UTF-16 units.
 void DDV_MaxChars(CDataExchange* pDX, const CString& value, int nChars);

@@ -53,7 +53,7 @@ BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParentWnd)
     m_nIDTemplate = nIDTemplate;
     if (pParentWnd != nullptr)
         m_pParentWnd = pParentWnd;
-    return ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate),
+    return ::CreateDialogParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_nIDTemplate),
                                 m_pParentWnd != nullptr ? m_pParentWnd->m_hWnd : nullptr, DialogProc,
                                 reinterpret_cast<LPARAM>(this)) != nullptr;
 }
@@ -68,7 +68,7 @@ INT_PTR CDialog::DoModal()
     m_nModalResult = -1;
     m_bModal = true;
     m_bContinueModal = true;
-    const HWND hWnd = ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), hWndOwner,
+    const HWND hWnd = ::CreateDialogParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_nIDTemplate), hWndOwner,
                                            DialogProc, reinterpret_cast<LPARAM>(this));
     if (hWnd == nullptr)
         m_nModalResult = -1;
@@ -99,13 +99,13 @@ void CDialog::RunModalLoop()
     bool bShowOnIdle = (GetStyle() & WS_VISIBLE) == 0;
     MSG msg;
     while (m_bContinueModal) {
-        if (bShowOnIdle && !::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+        if (bShowOnIdle && !::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
             bShowOnIdle = false;
             ShowWindow(SW_SHOWNORMAL);
             ::UpdateWindow(m_hWnd);
             continue;
         }
-        const BOOL bGot = ::GetMessageA(&msg, nullptr, 0, 0);
+        const BOOL bGot = ::GetMessageW(&msg, nullptr, 0, 0);
         if (bGot <= 0) {
             // Every loop up to the application's must end too.
             if (bGot == 0)
@@ -115,7 +115,7 @@ void CDialog::RunModalLoop()
         }
         if (!WalkPreTranslateTree(m_hWnd, &msg)) {
             ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
+            ::DispatchMessageW(&msg);
         }
     }
 }
@@ -128,7 +128,7 @@ void CDialog::EndDialog(int nResult)
             m_bContinueModal = false;
             // Wakes the loop if it waits in GetMessage.
             if (m_hWnd != nullptr)
-                ::PostMessageA(m_hWnd, WM_NULL, 0, 0);
+                ::PostMessageW(m_hWnd, WM_NULL, 0, 0);
         }
     } else if (m_hWnd != nullptr) {
         ::EndDialog(m_hWnd, nResult);  // a modeless dialog is hidden
@@ -140,7 +140,7 @@ BOOL CDialog::PreTranslateMessage(MSG* pMsg)
     const UINT message = pMsg->message;
     const bool bInput =
         (message >= WM_KEYFIRST && message <= WM_KEYLAST) || (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST);
-    return bInput && m_hWnd != nullptr && ::IsDialogMessageA(m_hWnd, pMsg);
+    return bInput && m_hWnd != nullptr && ::IsDialogMessageW(m_hWnd, pMsg);
 }
 
 LRESULT CDialog::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
@@ -149,7 +149,7 @@ LRESULT CDialog::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     m_bPassToDefault = true;
     m_nPassMessage = message;
-    const LRESULT lResult = ::DefDlgProcA(m_hWnd, message, wParam, lParam);
+    const LRESULT lResult = ::DefDlgProcW(m_hWnd, message, wParam, lParam);
     m_bPassToDefault = false;
     return lResult;
 }
@@ -160,12 +160,12 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPA
         // Once per window: the one CreateDialogParam sends. Another (any
         // program can send one) would replace the object with its lParam and
         // run the set-up again.
-        if (::GetWindowLongPtrA(hWnd, DWLP_USER) != 0 || lParam == 0)
+        if (::GetWindowLongPtrW(hWnd, DWLP_USER) != 0 || lParam == 0)
             return FALSE;
-        ::SetWindowLongPtrA(hWnd, DWLP_USER, lParam);
+        ::SetWindowLongPtrW(hWnd, DWLP_USER, lParam);
         reinterpret_cast<CDialog*>(lParam)->m_hWnd = hWnd;
     }
-    auto* pDlg = reinterpret_cast<CDialog*>(::GetWindowLongPtrA(hWnd, DWLP_USER));
+    auto* pDlg = reinterpret_cast<CDialog*>(::GetWindowLongPtrW(hWnd, DWLP_USER));
     if (pDlg == nullptr)
         return FALSE;
     // DefDlgProc always asks us first: this is Default() asking for the
@@ -178,7 +178,7 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPA
     LRESULT lResult = 0;
     const BOOL bHandled = pDlg->Dispatch(message, wParam, lParam, &lResult);
     if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrA(hWnd, DWLP_USER, 0);
+        ::SetWindowLongPtrW(hWnd, DWLP_USER, 0);
         pDlg->m_hWnd = nullptr;
         pDlg->m_bContinueModal = false;  // destroyed from elsewhere: the loop must not wait for it
         return FALSE;
@@ -187,6 +187,6 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPA
         return FALSE;
     if (ReturnsResultDirectly(message))
         return static_cast<INT_PTR>(lResult);
-    ::SetWindowLongPtrA(hWnd, DWLP_MSGRESULT, lResult);
+    ::SetWindowLongPtrW(hWnd, DWLP_MSGRESULT, lResult);
     return TRUE;
 }

@@ -1,5 +1,7 @@
 // CDialog: a dialog made from a template in the module's resources, modal
-// (DoModal, with the framework's own message loop) or modeless (Create).
+// (DoModal, with the framework's own message loop) or modeless (Create). A
+// Unicode window, as are its controls: what a person types reaches them in
+// any script.
 // The object travels to the one dialog procedure through CreateDialogParam's
 // lParam and stays in DWLP_USER until WM_NCDESTROY.
 #pragma once

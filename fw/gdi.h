@@ -17,6 +17,8 @@ public:
     operator HDC() const { return m_hDC; }
 
     BOOL DrawIcon(int x, int y, HICON hIcon) { return ::DrawIcon(m_hDC, x, y, hIcon); }
+    // The text is UTF-8.
+    int DrawText(LPCSTR lpszText, LPRECT lpRect, UINT nFormat);
 };
 
 class CPaintDC : public CDC {

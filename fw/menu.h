@@ -3,6 +3,7 @@
 // destroys nothing.
 #pragma once
 
+#include "fw/conv.h"
 #include "fw/handle.h"
 
 HINSTANCE AfxGetResourceHandle();
@@ -14,16 +15,18 @@ public:
 
     BOOL LoadMenu(UINT nIDResource) requires t_bOwns
     {
-        return this->Attach(::LoadMenuA(AfxGetResourceHandle(), MAKEINTRESOURCEA(nIDResource)));
+        return this->Attach(::LoadMenuW(AfxGetResourceHandle(), MAKEINTRESOURCEW(nIDResource)));
     }
     BOOL DestroyMenu() requires t_bOwns { return this->Destroy(); }
     HMENU GetSafeHmenu() const { return this->m_h; }
 
     UINT EnableMenuItem(UINT nIDEnableItem, UINT nEnable) { return ::EnableMenuItem(this->m_h, nIDEnableItem, nEnable); }
     UINT CheckMenuItem(UINT nIDCheckItem, UINT nCheck) { return ::CheckMenuItem(this->m_h, nIDCheckItem, nCheck); }
-    BOOL ModifyMenu(UINT nPosition, UINT nFlags, UINT_PTR nIDNewItem = 0, LPCWSTR lpszNewItem = nullptr)
+    // The item's new text is UTF-8.
+    BOOL ModifyMenu(UINT nPosition, UINT nFlags, UINT_PTR nIDNewItem = 0, LPCSTR lpszNewItem = nullptr)
     {
-        return ::ModifyMenuW(this->m_h, nPosition, nFlags, nIDNewItem, lpszNewItem);
+        return ::ModifyMenuW(this->m_h, nPosition, nFlags, nIDNewItem,
+                             lpszNewItem != nullptr ? static_cast<LPCWSTR>(CA2W(lpszNewItem)) : nullptr);
     }
     // The pop-up at that place, owned by this menu.
     CMenuT<false> GetSubMenu(int nPos) const { return CMenuT<false>(::GetSubMenu(this->m_h, nPos)); }

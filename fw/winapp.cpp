@@ -12,13 +12,13 @@ CWinApp::CWinApp(LPCSTR lpszAppName)
 {
     g_pApp = this;
     // WinMain sets it again; tests that have no WinMain get the same value.
-    m_hInstance = ::GetModuleHandleA(nullptr);
+    m_hInstance = ::GetModuleHandleW(nullptr);
     if (lpszAppName != nullptr) {
         m_strAppName = lpszAppName;
     } else {
-        char szPath[MAX_PATH] = {};
-        ::GetModuleFileNameA(nullptr, szPath, MAX_PATH);
-        CString strName(szPath);
+        wchar_t szPath[MAX_PATH] = {};
+        ::GetModuleFileNameW(nullptr, szPath, MAX_PATH);
+        CString strName = CW2A(szPath);
         strName = strName.Mid(strName.ReverseFind('\\') + 1);
         const int nDot = strName.ReverseFind('.');
         m_strAppName = nDot >= 0 ? strName.Left(nDot) : strName;
@@ -41,12 +41,12 @@ int CWinApp::Run()
     MSG msg;
     BOOL bGot;
     for (;;) {
-        bGot = ::GetMessageA(&msg, nullptr, 0, 0);
+        bGot = ::GetMessageW(&msg, nullptr, 0, 0);
         if (bGot <= 0)
             break;
         if (!PreTranslateMessage(&msg)) {
             ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
+            ::DispatchMessageW(&msg);
         }
     }
     m_nExitCode = bGot == 0 ? static_cast<int>(msg.wParam) : -1;
@@ -62,11 +62,11 @@ CWinApp* AfxGetApp() { return g_pApp; }
 
 CWnd* AfxGetMainWnd() { return g_pApp != nullptr ? g_pApp->m_pMainWnd : nullptr; }
 
-HINSTANCE AfxGetInstanceHandle() { return g_pApp != nullptr ? g_pApp->m_hInstance : ::GetModuleHandleA(nullptr); }
+HINSTANCE AfxGetInstanceHandle() { return g_pApp != nullptr ? g_pApp->m_hInstance : ::GetModuleHandleW(nullptr); }
 
 HINSTANCE AfxGetResourceHandle() { return AfxGetInstanceHandle(); }
 
-int AfxMessageBox(LPCWSTR lpszText, UINT nType, UINT)
+int AfxMessageBox(LPCSTR lpszText, UINT nType, UINT)
 {
     if ((nType & MB_ICONMASK) == 0) {
         switch (nType & MB_TYPEMASK) {
@@ -82,8 +82,7 @@ int AfxMessageBox(LPCWSTR lpszText, UINT nType, UINT)
             break;
         }
     }
-    // The name, like the file name it is taken from, is in the system's code page.
-    const CA2W caption(g_pApp != nullptr ? g_pApp->m_pszAppName : nullptr, CP_ACP);
-    return Sys().MessageBoxW(CWnd::GetSafeOwner_(nullptr), lpszText,
+    const CA2W caption(g_pApp != nullptr ? g_pApp->m_pszAppName : nullptr);
+    return Sys().MessageBoxW(CWnd::GetSafeOwner_(nullptr), CA2W(lpszText),
                              g_pApp != nullptr ? static_cast<LPCWSTR>(caption) : nullptr, nType);
 }

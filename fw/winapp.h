@@ -17,7 +17,7 @@ class CWnd;
 class CWinApp : public CCmdTarget {
 public:
     // Without a name, the application is named after its executable file,
-    // without the folder and the extension.
+    // without the folder and the extension (UTF-8, like every text here).
     explicit CWinApp(LPCSTR lpszAppName = nullptr);
     ~CWinApp() override;
     CWinApp(const CWinApp&) = delete;
@@ -53,5 +53,5 @@ inline void AfxEnableControlContainer() {}
 
 // A message box owned by the main window (or the dialog running over it),
 // with the application's name as its caption, through Sys().MessageBoxW.
-// A box given no icon gets the usual one for its buttons.
-int AfxMessageBox(LPCWSTR lpszText, UINT nType = MB_OK, UINT nIDHelp = 0);
+// A box given no icon gets the usual one for its buttons. The text is UTF-8.
+int AfxMessageBox(LPCSTR lpszText, UINT nType = MB_OK, UINT nIDHelp = 0);

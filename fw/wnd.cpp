@@ -6,12 +6,13 @@
 #include "base/sysapi.h"
 
 #include "fw/ddx.h"
+#include "fw/conv.h"
 #include "fw/dialog.h"
 #include "fw/winapp.h"
 
 namespace {
 // Controls may use GWLP_USERDATA themselves; a property is ours alone.
-const char kWndProp[] = "Trovelle.CWnd";
+const wchar_t kWndProp[] = L"Trovelle.CWnd";
 
 // The screen's DPI, which the system's own metrics are for.
 UINT ScreenDpi()
@@ -83,12 +84,12 @@ CWnd* CWnd::FromHandlePermanent(HWND hWnd)
 {
     if (hWnd == nullptr)
         return nullptr;
-    if (auto* pWnd = static_cast<CWnd*>(::GetPropA(hWnd, kWndProp)))
+    if (auto* pWnd = static_cast<CWnd*>(::GetPropW(hWnd, kWndProp)))
         return pWnd;
     // DWLP_USER means something only in a dialog of our own procedure.
-    if (::GetClassLongPtrA(hWnd, GCW_ATOM) == reinterpret_cast<ULONG_PTR>(WC_DIALOG) &&
-        ::GetWindowLongPtrA(hWnd, DWLP_DLGPROC) == reinterpret_cast<LONG_PTR>(&CDialog::DialogProc))
-        return reinterpret_cast<CDialog*>(::GetWindowLongPtrA(hWnd, DWLP_USER));
+    if (::GetClassLongPtrW(hWnd, GCW_ATOM) == reinterpret_cast<ULONG_PTR>(WC_DIALOG) &&
+        ::GetWindowLongPtrW(hWnd, DWLP_DLGPROC) == reinterpret_cast<LONG_PTR>(&CDialog::DialogProc))
+        return reinterpret_cast<CDialog*>(::GetWindowLongPtrW(hWnd, DWLP_USER));
     return nullptr;
 }
 
@@ -105,7 +106,7 @@ HWND CWnd::Detach()
     if (m_hWnd != nullptr && FromHandlePermanent(m_hWnd) == this) {
         if (m_pfnSuper != nullptr)
             return UnsubclassWindow();
-        ::SetWindowLongPtrA(m_hWnd, DWLP_USER, 0);
+        ::SetWindowLongPtrW(m_hWnd, DWLP_USER, 0);
     }
     const HWND hWnd = m_hWnd;
     m_hWnd = nullptr;
@@ -116,12 +117,12 @@ BOOL CWnd::SubclassWindow(HWND hWnd)
 {
     if (m_hWnd != nullptr || hWnd == nullptr || FromHandlePermanent(hWnd) != nullptr)
         return FALSE;
-    if (!::SetPropA(hWnd, kWndProp, this))
+    if (!::SetPropW(hWnd, kWndProp, this))
         return FALSE;
     m_pfnSuper = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::WndProc)));
+        ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::WndProc)));
     if (m_pfnSuper == nullptr) {
-        ::RemovePropA(hWnd, kWndProp);
+        ::RemovePropW(hWnd, kWndProp);
         return FALSE;
     }
     m_hWnd = hWnd;
@@ -135,10 +136,10 @@ HWND CWnd::UnsubclassWindow()
         return nullptr;
     // Whoever subclassed the window after us calls our procedure: we cannot
     // leave his chain.
-    if (::GetWindowLongPtrA(hWnd, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(&CWnd::WndProc))
+    if (::GetWindowLongPtrW(hWnd, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(&CWnd::WndProc))
         return nullptr;
-    ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
-    ::RemovePropA(hWnd, kWndProp);
+    ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
+    ::RemovePropW(hWnd, kWndProp);
     m_pfnSuper = nullptr;
     m_hWnd = nullptr;
     return hWnd;
@@ -149,7 +150,9 @@ BOOL CWnd::Create(LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle, co
 {
     if (m_hWnd != nullptr)
         return FALSE;
-    const HWND hWnd = ::CreateWindowExA(0, lpszClassName, lpszWindowName, dwStyle | WS_CHILD, rect.left, rect.top,
+    const CA2W windowName(lpszWindowName);
+    const HWND hWnd = ::CreateWindowExW(0, CA2W(lpszClassName), lpszWindowName != nullptr ? static_cast<LPCWSTR>(windowName) : nullptr,
+                                        dwStyle | WS_CHILD, rect.left, rect.top,
                                         rect.right - rect.left, rect.bottom - rect.top,
                                         pParentWnd != nullptr ? pParentWnd->m_hWnd : nullptr,
                                         reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)), AfxGetInstanceHandle(),
@@ -177,12 +180,12 @@ BOOL CWnd::DestroyWindow()
 
 LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) const
 {
-    return ::SendMessageA(m_hWnd, message, wParam, lParam);
+    return ::SendMessageW(m_hWnd, message, wParam, lParam);
 }
 
 BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) const
 {
-    return ::PostMessageA(m_hWnd, message, wParam, lParam);
+    return ::PostMessageW(m_hWnd, message, wParam, lParam);
 }
 
 BOOL CWnd::RedrawWindow(LPCRECT lpRectUpdate, HRGN hrgnUpdate, UINT flags)
@@ -198,14 +201,15 @@ HICON CWnd::SetIcon(HICON hIcon, BOOL bBigIcon)
 
 CString CWnd::GetWindowTextOf(HWND hWnd)
 {
-    CString str;
-    const int nLen = ::GetWindowTextLengthA(hWnd);
-    if (nLen > 0) {
-        const int nCopied = ::GetWindowTextA(hWnd, str.GetBuffer(nLen), nLen + 1);
-        str.ReleaseBuffer(nCopied > 0 ? nCopied : 0);
-    }
-    return str;
+    const int nLen = ::GetWindowTextLengthW(hWnd);
+    if (nLen <= 0)
+        return {};
+    std::wstring text(static_cast<std::size_t>(nLen) + 1, L'\0');
+    const int nCopied = ::GetWindowTextW(hWnd, text.data(), nLen + 1);
+    return CW2A(text.c_str(), nCopied > 0 ? nCopied : 0);
 }
+
+void CWnd::SetWindowText(LPCSTR lpszString) { ::SetWindowTextW(m_hWnd, CA2W(lpszString)); }
 
 UINT CWnd::GetDpi() const
 {
@@ -255,8 +259,8 @@ LRESULT CWnd::Default() { return DefWindowProc(m_msgCur.message, m_msgCur.wParam
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (m_pfnSuper != nullptr)
-        return ::CallWindowProcA(m_pfnSuper, m_hWnd, message, wParam, lParam);
-    return ::DefWindowProcA(m_hWnd, message, wParam, lParam);
+        return ::CallWindowProcW(m_pfnSuper, m_hWnd, message, wParam, lParam);
+    return ::DefWindowProcW(m_hWnd, message, wParam, lParam);
 }
 
 HWND CWnd::GetSafeOwner_(HWND hParent)
@@ -269,7 +273,7 @@ HWND CWnd::GetSafeOwner_(HWND hParent)
             hWnd = ::GetActiveWindow();
     }
     // A pop-up cannot be owned by a child window.
-    while (hWnd != nullptr && (::GetWindowLongPtrA(hWnd, GWL_STYLE) & WS_CHILD))
+    while (hWnd != nullptr && (::GetWindowLongPtrW(hWnd, GWL_STYLE) & WS_CHILD))
         hWnd = ::GetParent(hWnd);
     // A dialog opened from a dialog is owned by it, not by the main window.
     if (hParent == nullptr && hWnd != nullptr)
@@ -358,20 +362,20 @@ bool CWnd::IsNotifyFrom(LPARAM lParam, UINT nCode, UINT_PTR nID, std::size_t cbS
     const HWND hControl = ::GetDlgItem(m_hWnd, static_cast<int>(nID));
     const bool bFrom = hControl != nullptr
                            ? pHeader->hwndFrom == hControl
-                           : (::GetWindowLongPtrA(pHeader->hwndFrom, GWL_STYLE) & WS_CHILD) == 0;
+                           : (::GetWindowLongPtrW(pHeader->hwndFrom, GWL_STYLE) & WS_CHILD) == 0;
     return bFrom && AfxIsReadable(pHeader, cbStruct);
 }
 
 LRESULT CALLBACK CWnd::WndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    auto* pWnd = static_cast<CWnd*>(::GetPropA(hWnd, kWndProp));
+    auto* pWnd = static_cast<CWnd*>(::GetPropW(hWnd, kWndProp));
     if (pWnd == nullptr)
-        return ::DefWindowProcA(hWnd, message, wParam, lParam);
+        return ::DefWindowProcW(hWnd, message, wParam, lParam);
     LRESULT lResult = 0;
     if (!pWnd->Dispatch(message, wParam, lParam, &lResult))
         lResult = pWnd->DefWindowProc(message, wParam, lParam);
     if (message == WM_NCDESTROY) {
-        ::RemovePropA(hWnd, kWndProp);
+        ::RemovePropW(hWnd, kWndProp);
         pWnd->m_pfnSuper = nullptr;
         pWnd->m_hWnd = nullptr;
     }

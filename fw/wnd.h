@@ -44,7 +44,8 @@ public:
     BOOL SubclassWindow(HWND hWnd);
 
     // Creates a child window of an existing class and subclasses it at once,
-    // so its map sees every message after creation.
+    // so its map sees every message after creation. Like every text of the
+    // framework, the window's name is UTF-8.
     BOOL Create(LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd,
                 UINT nID);
     virtual BOOL DestroyWindow();
@@ -59,7 +60,7 @@ public:
     BOOL ShowWindow(int nCmdShow) { return ::ShowWindow(m_hWnd, nCmdShow); }
     BOOL IsIconic() const { return ::IsIconic(m_hWnd); }
     BOOL IsWindowVisible() const { return ::IsWindowVisible(m_hWnd); }
-    DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongPtrA(m_hWnd, GWL_STYLE)); }
+    DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongPtrW(m_hWnd, GWL_STYLE)); }
     void Invalidate(BOOL bErase = TRUE) { ::InvalidateRect(m_hWnd, nullptr, bErase); }
     BOOL RedrawWindow(LPCRECT lpRectUpdate = nullptr, HRGN hrgnUpdate = nullptr,
                       UINT flags = RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
@@ -72,7 +73,8 @@ public:
     }
     BOOL KillTimer(UINT_PTR nIDEvent) { return ::KillTimer(m_hWnd, nIDEvent); }
 
-    // The whole text of any window, however long.
+    // The whole text of any window, however long, in any script: the
+    // caption of another program's window, a control's text.
     static CString GetWindowTextOf(HWND hWnd);
 
     // The DPI the window is shown at: the window's own where the system
@@ -82,16 +84,9 @@ public:
     static int ScaleForDpi(int nPixels, UINT nDpi) { return ::MulDiv(nPixels, static_cast<int>(nDpi), 96); }
     // A system metric (an icon's size, say) at nDpi.
     static int GetSystemMetricsForDpi(int nIndex, UINT nDpi);
-    void SetWindowText(LPCSTR lpszString) { ::SetWindowTextA(m_hWnd, lpszString); }
-    // A caption as UTF-16, the same in any code page. Our windows are 8-bit
-    // ones: SetWindowTextW would hand their procedures the text in the
-    // system's code page, losing what it lacks. The default processing holds
-    // a caption and takes it as it is (not so a control with a text of its
-    // own, such as an edit).
-    void SetCaption(LPCWSTR lpszCaption)
-    {
-        ::DefWindowProcW(m_hWnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(lpszCaption));
-    }
+    void SetWindowText(LPCSTR lpszString);
+    // In characters as the window counts them (UTF-16 units).
+    int GetWindowTextLength() const { return ::GetWindowTextLengthW(m_hWnd); }
 
     // Data exchange between the controls and the members (DoDataExchange);
     // FALSE when a validation failed, the user having been told.

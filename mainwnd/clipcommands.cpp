@@ -81,13 +81,9 @@ void CKeeperDlg::StoreClipboard(bool bAutomatic, bool bAutoName)
         delete pClip;
         return;
     }
-    LVITEMA item{};
-    item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
-    item.iItem = m_nClipCount;  // never below the item count: the new item goes last
-    item.pszText = const_cast<char*>(pClip->m_strName.GetString());
-    item.iImage = pClip->m_nKind;
-    item.lParam = reinterpret_cast<LPARAM>(pNode);
-    if (m_wndClipList.InsertItem(&item) == -1) {
+    // Never below the item count: the new item goes last.
+    if (m_wndClipList.InsertItem(LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM, m_nClipCount, pClip->m_strName, 0, 0,
+                                 pClip->m_nKind, reinterpret_cast<LPARAM>(pNode)) == -1) {
         // A clip that cannot be shown could never be reached again.
         theKeeperApp.m_listClips.RemoveAt(pNode);
         delete pClip;
@@ -266,13 +262,13 @@ void CKeeperDlg::OnBeginLabelEditClipList(NMHDR*, LRESULT* pResult)
     *pResult = 0;
 }
 
-void CKeeperDlg::OnEndLabelEditClipList(NMLVDISPINFOA* pInfo, LRESULT* pResult)
+void CKeeperDlg::OnEndLabelEditClipList(NMLVDISPINFOW* pInfo, LRESULT* pResult)
 {
     *pResult = FALSE;
     // Cancelled (no item or no text) or emptied: the label stays.
-    if (pInfo->item.iItem != -1 && pInfo->item.pszText != nullptr && pInfo->item.pszText[0] != '\0') {
+    if (pInfo->item.iItem != -1 && pInfo->item.pszText != nullptr && pInfo->item.pszText[0] != L'\0') {
         if (CClipList::Node* pNode = NodeOfItem(pInfo->item.iItem)) {
-            pNode->pClip->m_strName = pInfo->item.pszText;
+            pNode->pClip->m_strName = CW2A(pInfo->item.pszText);
             *pResult = TRUE;
         }
     }
@@ -306,12 +302,8 @@ void CKeeperDlg::PreviewFirstSelectedClip()
     if (pNode == nullptr)
         return;
 
-    // The first record that can be shown, in chain order.
-    const CClipFormat* pFormat = pNode->pClip->m_pFirstFormat;
-    while (pFormat != nullptr && pFormat->m_nFormat != CF_TEXT && pFormat->m_nFormat != CF_DIB &&
-           pFormat->m_nFormat != CF_HDROP)
-        pFormat = pFormat->m_pNext;
-    if (pFormat == nullptr)
+    const CClipFormat* pFormat = CPreviewDlg::RecordToShow(pNode->pClip->m_pFirstFormat);
+    if (pFormat == nullptr || !ReadyForDialog())
         return;
 
     CPreviewDlg dlg;

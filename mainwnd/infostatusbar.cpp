@@ -11,7 +11,7 @@ END_MESSAGE_MAP()
 void CInfoStatusBar::OnRButtonDblClk(UINT nFlags, CPoint point)
 {
     // The window's own command opens the format list, as its menu does.
-    ::SendMessageA(::GetParent(m_hWnd), WM_COMMAND, MAKEWPARAM(ID_EDITION_FORMATS, 0), 0);
+    ::SendMessageW(::GetParent(m_hWnd), WM_COMMAND, MAKEWPARAM(ID_EDITION_FORMATS, 0), 0);
     // The control's own handling (its notice to the parent) comes after.
     CStatusBarCtrl::OnRButtonDblClk(nFlags, point);
 }

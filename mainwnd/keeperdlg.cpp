@@ -22,7 +22,7 @@ namespace {
 // showed are gone and must be added anew.
 UINT TaskbarCreatedMessage()
 {
-    static const UINT nMessage = ::RegisterWindowMessageA("TaskbarCreated");
+    static const UINT nMessage = ::RegisterWindowMessageW(L"TaskbarCreated");
     return nMessage != 0 ? nMessage : ~0u;  // never WM_NULL
 }
 
@@ -34,8 +34,8 @@ CKeeperDlg::CKeeperDlg(CWnd* pParent)
       m_nSelectedHint(-1), m_nDpi(96)
 {
     HINSTANCE hInst = AfxGetResourceHandle();
-    m_hIcon = static_cast<HICON>(::LoadImageA(hInst, MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
-    m_hSmallIcon = static_cast<HICON>(::LoadImageA(hInst, MAKEINTRESOURCEA(IDI_SMALL), IMAGE_ICON,
+    m_hIcon = static_cast<HICON>(::LoadImageW(hInst, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
+    m_hSmallIcon = static_cast<HICON>(::LoadImageW(hInst, MAKEINTRESOURCEW(IDI_SMALL), IMAGE_ICON,
                                                    ::GetSystemMetrics(SM_CXSMICON),
                                                    ::GetSystemMetrics(SM_CYSMICON), 0));
 }
@@ -77,8 +77,8 @@ BEGIN_MESSAGE_MAP(CKeeperDlg, CDialog)
     ON_NOTIFY(NM_DBLCLK, IDC_CLIPLIST, OnDblClkClipList)
     ON_NOTIFY(NM_RETURN, IDC_CLIPLIST, OnReturnClipList)
     ON_WM_CONTEXTMENU()
-    ON_NOTIFY(LVN_BEGINLABELEDITA, IDC_CLIPLIST, OnBeginLabelEditClipList)
-    ON_NOTIFY_TEXT(LVN_ENDLABELEDITA, IDC_CLIPLIST, OnEndLabelEditClipList, CNameDlg::kMaxChars)
+    ON_NOTIFY(LVN_BEGINLABELEDITW, IDC_CLIPLIST, OnBeginLabelEditClipList)
+    ON_NOTIFY_TEXT(LVN_ENDLABELEDITW, IDC_CLIPLIST, OnEndLabelEditClipList, CNameDlg::kMaxChars)
     ON_NOTIFY(LVN_ITEMCHANGED, IDC_CLIPLIST, OnItemChangedClipList)
     ON_COMMAND(ID_FICHIER_QUITTER, OnFichierQuitter)
     ON_COMMAND(IDM_ABOUTBOX, OnAideAPropos)
@@ -111,7 +111,7 @@ BOOL CKeeperDlg::OnInitDialog()
     MakeImageList();
 
     m_nClipCount = 0;
-    m_hAccel = ::LoadAcceleratorsA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_ACCELERATOR));
+    m_hAccel = ::LoadAcceleratorsW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_ACCELERATOR));
     m_bEditingLabel = false;
 
     m_wndStatusBar.Create(WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, CRect(0, 0, 0, 0), this, IDC_STATUSBAR);
@@ -138,7 +138,7 @@ void CKeeperDlg::MakeImageList()
     const HINSTANCE hInst = AfxGetResourceHandle();
     for (int k = 0; k < CK_COUNT; ++k) {
         const HICON hIcon = static_cast<HICON>(
-            ::LoadImageA(hInst, MAKEINTRESOURCEA(ClipKindIconId(k)), IMAGE_ICON, nSize, nSize, 0));
+            ::LoadImageW(hInst, MAKEINTRESOURCEW(ClipKindIconId(k)), IMAGE_ICON, nSize, nSize, 0));
         pImageList->Add(hIcon);
         if (hIcon != nullptr)
             ::DestroyIcon(hIcon);
@@ -176,7 +176,7 @@ LRESULT CKeeperDlg::OnDpiChanged(WPARAM wParam, LPARAM lParam)
             ::DestroyIcon(hOld);
     if (theKeeperApp.m_bTaskIcon != 0) {
         m_nid.hIcon = TrayIcon();
-        Sys().Shell_NotifyIconA(NIM_MODIFY, &m_nid);
+        Sys().Shell_NotifyIconW(NIM_MODIFY, &m_nid);
     }
 
     SetStatusParts();
@@ -188,7 +188,7 @@ HICON CKeeperDlg::LoadIconForDpi(UINT nID, int nMetric, UINT fuLoad) const
 {
     const int cx = GetSystemMetricsForDpi(nMetric, m_nDpi);
     return static_cast<HICON>(
-        ::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(nID), IMAGE_ICON, cx, cx, fuLoad));
+        ::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(nID), IMAGE_ICON, cx, cx, fuLoad));
 }
 
 void CKeeperDlg::StatusPartEdges(int nClientWidth, int edges[3], UINT nDpi)
@@ -284,7 +284,7 @@ BOOL CKeeperDlg::PreTranslateMessage(MSG* pMsg)
     // the list has them (Enter restores, the context-menu key previews);
     // while a label is edited, the edit box gets Ctrl+C, Ctrl+V and the rest.
     if (!m_bEditingLabel && pMsg->message >= WM_KEYDOWN && pMsg->message <= 264)
-        return ::TranslateAcceleratorA(m_hWnd, m_hAccel, pMsg);
+        return ::TranslateAcceleratorW(m_hWnd, m_hAccel, pMsg);
     return CDialog::PreTranslateMessage(pMsg);
 }
 
@@ -360,36 +360,33 @@ void CKeeperDlg::OnEditionFormats()
 
 void CKeeperDlg::OnAideAide()
 {
-    char szPath[MAX_PATH] = {};
-    ::GetModuleFileNameA(AfxGetInstanceHandle(), szPath, MAX_PATH);
+    // Paths in any script: a portable copy may lie in a folder of any name.
+    wchar_t szModule[MAX_PATH] = {};
+    ::GetModuleFileNameW(AfxGetInstanceHandle(), szModule, MAX_PATH);
+    const CString strPath = CW2A(szModule);
     // By its full path: a bare name is looked for in the program's folder
     // and the current one first, where a portable copy's download folder
     // may hold any "notepad.exe".
-    char szSystem[MAX_PATH] = {};
+    wchar_t szSystem[MAX_PATH] = {};
     CString strEditor;
-    if (const UINT n = ::GetWindowsDirectoryA(szSystem, MAX_PATH); n > 0 && n < MAX_PATH)
-        strEditor = EditorPath(szSystem);
-    if (strEditor.IsEmpty() || ::GetFileAttributesA(strEditor) == INVALID_FILE_ATTRIBUTES) {
-        if (const UINT n = ::GetSystemDirectoryA(szSystem, MAX_PATH); n > 0 && n < MAX_PATH)
-            strEditor = EditorPath(szSystem);
+    if (const UINT n = ::GetWindowsDirectoryW(szSystem, MAX_PATH); n > 0 && n < MAX_PATH)
+        strEditor = EditorPath(CW2A(szSystem));
+    if (strEditor.IsEmpty() || ::GetFileAttributesW(CA2W(strEditor)) == INVALID_FILE_ATTRIBUTES) {
+        if (const UINT n = ::GetSystemDirectoryW(szSystem, MAX_PATH); n > 0 && n < MAX_PATH)
+            strEditor = EditorPath(CW2A(szSystem));
     }
     if (strEditor.IsEmpty())
         return;  // no system folder: nothing that can be trusted to run
-    Sys().ShellExecuteA(m_hWnd, "open", strEditor, HelpFileParameter(szPath), ProgramFolder(szPath), SW_SHOWNORMAL);
+    Sys().ShellExecuteW(m_hWnd, L"open", CA2W(strEditor), CA2W(HelpFileParameter(strPath)),
+                        CA2W(ProgramFolder(strPath)), SW_SHOWNORMAL);
 }
 
-void CKeeperDlg::SetStatusText(int nPart, const char* pszText)
-{
-    m_wndStatusBar.SetText(CA2W(pszText, Texts::kCodePage), nPart, 0);
-}
+void CKeeperDlg::SetStatusText(int nPart, const char* pszText) { m_wndStatusBar.SetText(pszText, nPart, 0); }
 
 void CKeeperDlg::SetOnClipboardText(const CString& strName)
 {
-    // The name is another program's title or a clip's label: it is in the
-    // system's code page, as it was read, and our prefix is not.
-    std::wstring text = CA2W(Texts::kOnClipboard, Texts::kCodePage).String();
-    text += CA2W(strName, CP_ACP);
-    m_wndStatusBar.SetText(text.c_str(), 0, 0);
+    // The name is another program's title or a clip's label, in any script.
+    m_wndStatusBar.SetText(CString(Texts::kOnClipboard) + strName, 0, 0);
 }
 
 void CKeeperDlg::RedrawStatusBar()

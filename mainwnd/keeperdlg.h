@@ -65,7 +65,7 @@ protected:
     void OnReturnClipList(NMHDR* pNMHDR, LRESULT* pResult);
     void OnContextMenu(HWND hWnd, CPoint point);
     void OnBeginLabelEditClipList(NMHDR* pNMHDR, LRESULT* pResult);
-    void OnEndLabelEditClipList(NMLVDISPINFOA* pInfo, LRESULT* pResult);
+    void OnEndLabelEditClipList(NMLVDISPINFOW* pInfo, LRESULT* pResult);
     void OnItemChangedClipList(NMLISTVIEW* pInfo, LRESULT* pResult);
     void OnFichierQuitter();
     void OnAideAPropos();
@@ -104,7 +104,7 @@ private:
     int m_nClipCount;
     bool m_bEditingLabel;
     bool m_bRestoring;
-    NOTIFYICONDATAA m_nid;
+    NOTIFYICONDATAW m_nid;
     // What the clipboard's change notices mean: every rule of automatic
     // capture and of the viewer chain.
     CClipboardWatch m_watch;

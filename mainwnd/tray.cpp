@@ -33,17 +33,17 @@ void CKeeperDlg::AddTrayIcon()
     m_nid = {};
     // The first form of the record: every shell takes it, and we use no
     // field of the later ones.
-    m_nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    m_nid.cbSize = NOTIFYICONDATAW_V1_SIZE;
     m_nid.hWnd = m_hWnd;
     m_nid.uID = 1;
     m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     m_nid.uCallbackMessage = WM_TRAYNOTIFY;
     m_nid.hIcon = TrayIcon();
-    ::lstrcpynA(m_nid.szTip, Texts::kTrayTip, 64);
-    Sys().Shell_NotifyIconA(NIM_ADD, &m_nid);
+    ::lstrcpynW(m_nid.szTip, CA2W(Texts::kTrayTip), 64);
+    Sys().Shell_NotifyIconW(NIM_ADD, &m_nid);
 }
 
-void CKeeperDlg::RemoveTrayIcon() { Sys().Shell_NotifyIconA(NIM_DELETE, &m_nid); }
+void CKeeperDlg::RemoveTrayIcon() { Sys().Shell_NotifyIconW(NIM_DELETE, &m_nid); }
 
 LRESULT CKeeperDlg::OnTrayNotify(WPARAM, LPARAM lParam)
 {
@@ -78,8 +78,7 @@ void CKeeperDlg::ShowTrayMenu()
     if (popup.GetSafeHmenu() == nullptr)
         return;
     if (!IsIconic() && IsWindowVisible())
-        popup.ModifyMenu(ID_POPUP_AFFICHER, MF_BYCOMMAND | MF_STRING, ID_POPUP_AFFICHER,
-                         CA2W(Texts::kTrayHide, Texts::kCodePage));
+        popup.ModifyMenu(ID_POPUP_AFFICHER, MF_BYCOMMAND | MF_STRING, ID_POPUP_AFFICHER, Texts::kTrayHide);
     POINT pt = {};
     ::GetCursorPos(&pt);
     // Without the foreground the menu would not close when the user clicks
@@ -109,7 +108,7 @@ void CKeeperDlg::OnPopupQuitter() { OnFichierQuitter(); }
 
 UINT CKeeperDlg::ShowKeeperMessage()
 {
-    static const UINT nMessage = ::RegisterWindowMessageA("Bramwick Software Trovelle: show the keeper");
+    static const UINT nMessage = ::RegisterWindowMessageW(L"Bramwick Software Trovelle: show the keeper");
     return nMessage != 0 ? nMessage : ~0u;  // never WM_NULL
 }
 

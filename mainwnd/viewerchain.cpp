@@ -78,7 +78,7 @@ bool CKeeperDlg::LeaveChainWithin(DWORD dwWaitMs)
         if (dwWait != WAIT_OBJECT_0 + 1)
             break;
         MSG msg;
-        ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
     ::CloseHandle(hThread);
     return dwWait == WAIT_OBJECT_0;
@@ -151,7 +151,7 @@ void CKeeperDlg::ForwardToNextViewer(UINT message, WPARAM wParam, LPARAM lParam)
     if (m_hNextViewer == nullptr || m_hNextViewer == m_hWnd)
         return;
     DWORD_PTR dwResult = 0;
-    ::SendMessageTimeoutA(m_hNextViewer, message, wParam, lParam, SMTO_NORMAL | SMTO_ABORTIFHUNG,
+    ::SendMessageTimeoutW(m_hNextViewer, message, wParam, lParam, SMTO_NORMAL | SMTO_ABORTIFHUNG,
                           CClipboardWatch::kPassOnTimeoutMs, &dwResult);
 }
 

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "base/utf8.h"
+
 namespace {
 
 std::uint32_t U32(const std::uint8_t* p)
@@ -9,15 +11,6 @@ std::uint32_t U32(const std::uint8_t* p)
     return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
            (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
-
-// Code points of bytes 0x80 to 0x9F; 0 where Windows-1252 leaves the byte to
-// the C1 control of the same value.
-constexpr std::uint16_t kHigh[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
-};
 
 void ReadAnsiNames(const std::uint8_t* p, std::size_t n, DropFileList& list)
 {
@@ -38,49 +31,21 @@ void ReadWideNames(const std::uint8_t* p, std::size_t n, DropFileList& list)
 {
     // A stray last byte of an odd-sized list is not half a character: drop it.
     const std::size_t units = n / 2;
-    std::string name;
-    bool bInName = false;
-    for (std::size_t k = 0; k < units; ++k) {
-        std::uint32_t ch = static_cast<std::uint32_t>(p[2 * k] | (p[2 * k + 1] << 8));
-        if (ch == 0) {
-            if (!bInName) {
-                list.bComplete = true;
-                return;
-            }
-            list.paths.push_back(std::move(name));
-            name.clear();
-            bInName = false;
-            continue;
+    std::size_t k = 0;
+    while (k < units) {
+        std::size_t end = k;
+        while (end < units && (p[2 * end] | p[2 * end + 1]) != 0)
+            ++end;
+        if (end == k) {  // the empty name
+            list.bComplete = true;
+            return;
         }
-        bInName = true;
-        // A surrogate pair is one character, so one '?'.
-        if (ch >= 0xD800 && ch <= 0xDBFF && k + 1 < units) {
-            const std::uint32_t lo = static_cast<std::uint32_t>(p[2 * k + 2] | (p[2 * k + 3] << 8));
-            if (lo >= 0xDC00 && lo <= 0xDFFF) {
-                ch = 0x10000 + ((ch - 0xD800) << 10) + (lo - 0xDC00);
-                ++k;
-            }
-        }
-        name += Cp1252FromUnicode(ch);
+        list.paths.push_back(Utf8FromUtf16Bytes(p + 2 * k, 2 * (end - k)));
+        k = end + 1;
     }
-    if (bInName)
-        list.paths.push_back(std::move(name));
 }
 
 }  // namespace
-
-char Cp1252FromUnicode(std::uint32_t ch)
-{
-    if (ch < 0x80 || (ch >= 0xA0 && ch <= 0xFF))
-        return static_cast<char>(ch);
-    if (ch >= 0x80 && ch <= 0x9F)  // the C1 controls that keep their byte
-        return kHigh[ch - 0x80] == 0 ? static_cast<char>(ch) : '?';
-    for (int i = 0; i < 32; ++i) {
-        if (kHigh[i] == ch)
-            return static_cast<char>(0x80 + i);
-    }
-    return '?';
-}
 
 DropFileList ReadDropFiles(const std::uint8_t* pData, std::size_t nSize)
 {

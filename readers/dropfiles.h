@@ -2,8 +2,8 @@
 // then the file names, each ended by a NUL, the list ended by an empty name;
 // 8-bit names in the ANSI code page or UTF-16LE names. The bytes come from
 // another program, so nothing past the record's size is read and every
-// offset is checked. Pure code: no Win32 call; wide names are turned into
-// Windows-1252 here rather than by the system.
+// offset is checked. Pure code: no Win32 call; wide names are handed over
+// as UTF-8, the program's own text, 8-bit ones as the bytes they are.
 #pragma once
 
 #include <cstddef>
@@ -26,7 +26,7 @@ struct DropFileList {
     bool bNonClient = false;
     bool bWide = false;          // names are UTF-16LE
     bool bComplete = false;      // the empty name that ends the list was inside the record
-    std::vector<std::string> paths;  // Windows-1252 bytes
+    std::vector<std::string> paths;  // UTF-8 when bWide, else the block's own bytes
 };
 
 // Reads nSize bytes at pData (null with any size reads as an empty record).
@@ -34,7 +34,3 @@ DropFileList ReadDropFiles(const std::uint8_t* pData, std::size_t nSize);
 
 // The preview's text: every path followed by CR LF, the last one included.
 std::string DropFilesText(const DropFileList& list);
-
-// The Windows-1252 byte for a Unicode code point, or '?' when the code page
-// has none.
-char Cp1252FromUnicode(std::uint32_t ch);

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "base/utf8.h"
+
 std::string_view TextBlockText(const std::uint8_t* pData, std::size_t nSize)
 {
     if (pData == nullptr || nSize == 0)
@@ -11,7 +13,17 @@ std::string_view TextBlockText(const std::uint8_t* pData, std::size_t nSize)
     return {reinterpret_cast<const char*>(pData), n};
 }
 
+std::string UnicodeTextBlockText(const std::uint8_t* pData, std::size_t nSize)
+{
+    if (pData == nullptr)
+        return {};
+    std::size_t n = 0;
+    while (2 * n + 1 < nSize && (pData[2 * n] | pData[2 * n + 1]) != 0)
+        ++n;
+    return Utf8FromUtf16Bytes(pData, 2 * n);
+}
+
 std::string_view EditableText(std::string_view text)
 {
-    return text.substr(0, MAX_EDIT_TEXT);
+    return Utf8Prefix(text, MAX_EDIT_TEXT);
 }

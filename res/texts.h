@@ -1,13 +1,11 @@
-// The texts the program sets at run time, in Windows-1252. Everything else the
-// user reads lives in the resources. They are handed to the system as UTF-16,
-// converted from kCodePage: the 8-bit calls would read them in the system's
-// own code page, which is another one on many systems.
+// The texts the program sets at run time, in UTF-8 like every text it holds.
+// Everything else the user reads lives in the resources. The framework hands
+// them to the system as UTF-16, so that they read the same whatever the
+// system's code page.
 #pragma once
 
 namespace Texts {
-inline constexpr unsigned kCodePage = 1252;
-
-inline constexpr char kAllocError[] = "Erreur d'allocation m\xe9moire";
+inline constexpr char kAllocError[] = "Erreur d'allocation m\xc3\xa9" "moire";
 inline constexpr char kTotalAtStart[] = "Total : 0.0 Ko";
 
 // Status bar: what is on the clipboard (part 0), the selection (part 1) and
@@ -20,7 +18,7 @@ inline constexpr char kTotalKo[] = "Total : %.1f Ko";
 inline constexpr char kTotalMo[] = "Total : %.1f Mo";
 // Part 0 when a copy could not be kept: another program held the clipboard
 // open for longer than an automatic capture waits.
-inline constexpr char kCopyLost[] = "Copie perdue : presse-papiers occup\xe9";
+inline constexpr char kCopyLost[] = "Copie perdue : presse-papiers occup\xc3\xa9";
 // A clip named without a title: its kind's label and its number in the run.
 inline constexpr char kNumberedName[] = "%s %d";
 
@@ -34,14 +32,13 @@ inline constexpr char kFormatOctets[] = "%llu octets";
 inline constexpr char kFormatEmpty[] = "Vide";
 
 // The preview's captions by format, and what it shows for any other format.
-inline constexpr char kPreviewText[] = "Aper\xe7u : Texte";
-inline constexpr char kPreviewBitmap[] = "Aper\xe7u : Bitmap";
-inline constexpr char kPreviewFiles[] = "Aper\xe7u : Fichiers";
+inline constexpr char kPreviewText[] = "Aper\xc3\xa7" "u : Texte";
+inline constexpr char kPreviewBitmap[] = "Aper\xc3\xa7" "u : Bitmap";
+inline constexpr char kPreviewFiles[] = "Aper\xc3\xa7" "u : Fichiers";
 inline constexpr char kPreviewUnknown[] = "Unable to display format.";
 
-// The notification area: the icon's tip (ASCII, as the icon's record is the
-// 8-bit one), and the first item of its menu while the window is shown (the
-// resource holds the other form).
+// The notification area: the icon's tip, and the first item of its menu
+// while the window is shown (the resource holds the other form).
 inline constexpr char kTrayTip[] = "Trovelle";
 inline constexpr char kTrayHide[] = "&Cacher Trovelle";
 }

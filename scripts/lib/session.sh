@@ -41,14 +41,27 @@ session_build() {
 
 # Wine's own fonts (Marlett draws the caption buttons, Tahoma the captions)
 # are not found where Debian installs them; the prefix's font folder is
-# always searched.
+# always searched. Wine's "MS Shell Dlg", the dialogs' font, is its own
+# Tahoma, which lacks Greek, most symbols and CJK, and is linked only to
+# Windows' fonts for them: linked to the Linux fonts that have them (DejaVu
+# Sans, and a CJK font where one is installed), names in those scripts show.
 session_install_fonts() {
   local fonts=$WINEPREFIX/drive_c/windows/Fonts
   [ -d /usr/share/wine/fonts ] && [ -d "$fonts" ] || return 0
-  local f
+  local f link="" pattern
   for f in /usr/share/wine/fonts/*.ttf; do
     [ -e "$fonts/$(basename "$f")" ] || cp "$f" "$fonts/"
   done
+  command -v fc-list >/dev/null || return 0
+  for pattern in "DejaVu Sans:style=Book" ":lang=ja:style=Regular"; do
+    # The best match, if it has the script at all.
+    f=$(fc-match -f '%{file}|%{family[0]}' "$pattern" 2>/dev/null) || continue
+    fc-list "$pattern" -f '%{file}\n' 2>/dev/null | grep -qxF "${f%%|*}" || continue
+    link+="$(basename "${f%%|*}"),${f#*|}\\0"
+  done
+  [ -n "$link" ] && ! grep -qF "\"Tahoma\"=str(7):\"$link\"" "$WINEPREFIX/system.reg" 2>/dev/null || return 0
+  wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v Tahoma \
+    /t REG_MULTI_SZ /d "${link%\\0}" /f >/dev/null 2>&1 || true
 }
 
 # session_make_prefix DIR: a new 64-bit Wine prefix in DIR with Wine's fonts

@@ -56,7 +56,7 @@ TEST_F(OtherCodePage, OurTextsAndOtherProgramsTextsBothReadRight)
                   InsertClip(List(), {preview.record}, true);
                   PostRightClick(Wnd());
               })
-            .Then([] {})
+            .Await([&] { return IsWindowVisible(GetLastActivePopup(Wnd())) && GetLastActivePopup(Wnd()) != Wnd(); })
             .Then([&] {
                 const HWND hDlg = GetLastActivePopup(Wnd());
                 ASSERT_NE(hDlg, Wnd());

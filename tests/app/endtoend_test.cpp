@@ -140,7 +140,7 @@ class RemoteList {
 public:
     RemoteList(HANDLE hProcess, HWND hList) : m_hProcess(hProcess), m_hList(hList)
     {
-        m_pRemote = VirtualAllocEx(hProcess, nullptr, sizeof(LVITEMA) + kTextMax, MEM_COMMIT, PAGE_READWRITE);
+        m_pRemote = VirtualAllocEx(hProcess, nullptr, sizeof(LVITEMW) + kTextMax, MEM_COMMIT, PAGE_READWRITE);
     }
     ~RemoteList()
     {
@@ -182,7 +182,34 @@ public:
         return sz;
     }
 
+    // The label of item i (or column c's text of it) as the list holds it, in any script.
+    std::wstring TextW(int i, int c = 0) const
+    {
+        auto* pRemoteText = reinterpret_cast<wchar_t*>(static_cast<char*>(m_pRemote) + sizeof(LVITEMW));
+        LVITEMW item{};
+        item.iSubItem = c;
+        item.pszText = pRemoteText;
+        item.cchTextMax = kTextMax / 2;
+        return WriteProcessMemory(m_hProcess, m_pRemote, &item, sizeof item, nullptr)
+                   ? ReadBack(SendMessageW(m_hList, LVM_GETITEMTEXTW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(m_pRemote)),
+                              pRemoteText)
+                   : std::wstring();
+    }
+    // Part n of a status bar of the keeper's, in any script.
+    std::wstring StatusW(HWND hStatus, int n) const
+    {
+        auto* pRemoteText = static_cast<wchar_t*>(m_pRemote);
+        return ReadBack(LOWORD(SendMessageW(hStatus, SB_GETTEXTW, static_cast<WPARAM>(n), reinterpret_cast<LPARAM>(pRemoteText))),
+                        pRemoteText);
+    }
+
 private:
+    std::wstring ReadBack(LRESULT nChars, const wchar_t* pRemoteText) const
+    {
+        std::wstring text(static_cast<std::size_t>(std::clamp<LRESULT>(nChars, 0, kTextMax / 2 - 1)), L'\0');
+        ReadProcessMemory(m_hProcess, pRemoteText, text.data(), text.size() * sizeof(wchar_t), nullptr);
+        return text;
+    }
     bool SetState(int i, UINT nState) const
     {
         LVITEMA item{};
@@ -472,6 +499,131 @@ TEST(EndToEnd, ABusyViewerAheadOfTheKeeperHoldsItUpNotWhileItRejoinsTheChain)
     EXPECT_EQ(list.Count(), nCopies) << "a copy kept twice, or the rejoining kept as one";
     PostMessageA(hMain, WM_CLOSE, 0, 0);
     ASSERT_TRUE(keeper.WaitForExit(10000));
+    DeleteSettings();
+}
+
+// UTF-16 text as a clipboard block, with its NUL.
+Bytes WideBytes(const std::wstring& text)
+{
+    const auto* p = reinterpret_cast<const BYTE*>(text.c_str());
+    return Bytes(p, p + (text.size() + 1) * sizeof(wchar_t));
+}
+
+// People and programs write in every script: a window's title, a copied
+// text, a list of files, a name typed or given, a format's name. The keeper
+// shows each as it was written, read back here as UTF-16 as a screen reader
+// would, while a program that reads it with the 8-bit messages gets its own
+// code page, as from any Unicode window.
+TEST(EndToEnd, TextInEveryScriptIsShownAsWritten)
+{
+    const std::wstring title = L"\u0417\u0430\u043c\u0435\u0442\u043a\u0438 \u2014 \u30e1\u30e2 \U0001F4DD";
+    const std::wstring text = L"\u041f\u0440\u0438\u0432\u0435\u0442, \u4e16\u754c \U0001F600 \u2192 d\u00e9j\u00e0 vu";
+    const std::wstring files = L"C:\\Donn\u00e9es\\\u65e5\u672c\u8a9e.txt\r\nD:\\\u0424\u0430\u0439\u043b "
+                               L"\u0395\u03bb\u03bb\u03b7\u03bd\u03b9\u03ba\u03ac \U0001F600.doc\r\n";
+    const std::wstring renamed = L"\u03a9\u03bc\u03ad\u03b3\u03b1 \u2605 \u042e\u0433";
+    const std::wstring typed = L"\u0418\u043c\u044f \u2713 \u540d\u524d";
+    const std::wstring format = L"\u0424\u043e\u0440\u043c\u0430\u0442 \u2603 \u0434\u0430\u043d\u043d\u044b\u0445";
+    // A Unicode window, as programs that write in these scripts have.
+    const HWND hSource = CreateWindowExW(0, L"STATIC", title.c_str(), WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                                         nullptr, nullptr);
+    ASSERT_TRUE(EmptyTheClipboard(hSource));
+    DeleteSettings();
+    ASSERT_TRUE(WriteOptions(1, 0, 0, 1));
+    ChildProcess keeper("\"" + ProgramPath() + "\"");
+    const HWND hMain = MainWindowOf(keeper);
+    ASSERT_NE(hMain, nullptr);
+    const RemoteList list(keeper.Handle(), FindWindowExA(hMain, nullptr, WC_LISTVIEWA, nullptr));
+    auto dialog = [&](const char* pszTitle) {
+        HWND h = nullptr;
+        PumpUntil([&] { return (h = FindProcessWindow(keeper.Id(), "#32770", pszTitle)) != nullptr; });
+        return h;
+    };
+    auto copied = [&](std::vector<SourceFormat> formats) {
+        const int n = list.Count();
+        ASSERT_TRUE(OpenClipboard(hSource) && EmptyClipboard());
+        for (const SourceFormat& f : formats)
+            SetClipboardData(f.id, GlobalFromBytes(f.bytes));
+        CloseClipboard();
+        ASSERT_TRUE(PumpUntil([&] { return list.Count() > n; }));
+    };
+    // The text of the preview of clip i, closed again.
+    auto preview = [&](int i) {
+        EXPECT_TRUE(list.SelectOnly(i) && list.PostNotify(hMain, static_cast<UINT>(NM_RCLICK)));
+        const HWND hPreview = dialog("Aper\xe7u : Texte") != nullptr ? dialog("Aper\xe7u : Texte") : dialog("Aper\xe7u : Fichiers");
+        const std::wstring shown = SentTextW(GetDlgItem(hPreview, IDC_PREVIEW_EDIT));
+        PostMessageA(hPreview, WM_CLOSE, 0, 0);
+        PumpUntil([&] { return !IsWindow(hPreview); });
+        return shown;
+    };
+    // Types into what has the focus in that window, then Enter.
+    auto type = [&](HWND hWnd, const std::wstring& keys) {
+        SetForegroundWindow(hWnd);
+        TypeText(keys);
+        PressKeys({VK_RETURN});
+    };
+    auto named = [&](const std::wstring& keys) {
+        const int n = list.Count();
+        PostMessageA(hMain, WM_COMMAND, ID_EDITION_COLLER, 0);
+        type(dialog("Ajouter"), keys);
+        EXPECT_TRUE(PumpUntil([&] { return list.Count() > n; }));
+        return list.TextW(n);
+    };
+    std::wstring formatRow;
+    const UINT cfNamed = RegisterClipboardFormatW(format.c_str());
+    Bytes drop(20, 0);
+    drop[0] = 20;
+    drop[16] = 1;  // wide names
+    for (std::size_t start = 0, end; (end = files.find(L"\r\n", start)) != std::wstring::npos; start = end + 2) {
+        const Bytes name = WideBytes(files.substr(start, end - start));
+        drop.insert(drop.end(), name.begin(), name.end());
+    }
+    drop.insert(drop.end(), {0, 0});
+    const struct {
+        const char* pszWhat;
+        std::function<std::wstring()> shown;
+        std::wstring expected;
+    } rows[] = {
+        {"a title", [&] { copied({{CF_TEXT, TextBytes("x")}}); return list.TextW(0); }, title},
+        {"part 0", [&] { return list.StatusW(GetDlgItem(hMain, IDC_STATUSBAR), 0); }, L"Dans le presse-papier : " + title},
+        {"a Unicode text", [&] { copied({{CF_UNICODETEXT, WideBytes(text)}}); return preview(1); }, text},
+        {"a wide file list", [&] { copied({{CF_HDROP, drop}}); return preview(2); }, files},
+        {"a rename",
+         [&] {
+             list.SelectOnly(0);
+             PostMessageA(hMain, WM_COMMAND, ID_EDITION_RENOMMER, 0);
+             PumpUntil([&] { return FindWindowExA(FindWindowExA(hMain, nullptr, WC_LISTVIEWA, nullptr), nullptr, "Edit", nullptr); });
+             type(hMain, renamed);
+             PumpUntil([&] { return list.TextW(0) == renamed; });
+             return list.TextW(0);
+         },
+         renamed},
+        {"a typed name", [&] { PostMessageA(hMain, WM_COMMAND, ID_OPTIONS_NOMMAGEAUTOMATIQUE, 0); return named(typed); }, typed},
+        {"fifty letters of a name typed with more", [&] { return named(std::wstring(51, L'\u0416')); }, std::wstring(50, L'\u0416')},
+        {"a format's name",
+         [&] {
+             copied({{cfNamed, PatternBytes(4, 5)}});
+             PostMessageA(hMain, WM_COMMAND, ID_EDITION_FORMATS, 0);
+             const HWND hFormats = dialog("Contenu du Clipboard");
+             const RemoteList rows(keeper.Handle(), GetDlgItem(hFormats, IDC_CLIPLIST));
+             for (int i = 0; i < rows.Count(); ++i)
+                 if (rows.TextW(i) == format)
+                     formatRow = rows.TextW(i);
+             PostMessageA(hFormats, WM_CLOSE, 0, 0);
+             PumpUntil([&] { return !IsWindow(hFormats); });
+             return formatRow;
+         },
+         format},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(r.shown(), r.expected) << r.pszWhat;
+    SaveWindowPicture(hMain, "main_window_scripts");
+    // An 8-bit reader gets the names in its code page, as the system converts them.
+    char szAnsi[64] = {};
+    WideCharToMultiByte(CP_ACP, 0, renamed.c_str(), -1, szAnsi, sizeof szAnsi, nullptr, nullptr);
+    EXPECT_EQ(list.Text(0), szAnsi);
+    PostMessageA(hMain, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(keeper.WaitForExit(10000));
+    DestroyWindow(hSource);
     DeleteSettings();
 }
 

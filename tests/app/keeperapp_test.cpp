@@ -111,10 +111,10 @@ TEST_F(Lifecycle, OptionsChangedDuringARunReachTheRegistryOnlyAtExit)
 }
 
 int g_nIconsRemoved = 0;
-BOOL WINAPI CountIconRemovals(DWORD dwMessage, PNOTIFYICONDATAA pnid)
+BOOL WINAPI CountIconRemovals(DWORD dwMessage, PNOTIFYICONDATAW pnid)
 {
     g_nIconsRemoved += dwMessage == NIM_DELETE ? 1 : 0;
-    return ::Shell_NotifyIconA(dwMessage, pnid);
+    return ::Shell_NotifyIconW(dwMessage, pnid);
 }
 
 TEST_F(Lifecycle, TheSessionsEndKeepsTheOptionsAtOnceAndACancelledEndChangesNothing)
@@ -122,7 +122,7 @@ TEST_F(Lifecycle, TheSessionsEndKeepsTheOptionsAtOnceAndACancelledEndChangesNoth
     // A logoff ends the process soon after WM_ENDSESSION: the exit's write
     // would never come.
     WriteOptions(0, 1, 0, 0);
-    SysOverride<decltype(SysApi::Shell_NotifyIconA)> notify{&SysApi::Shell_NotifyIconA, CountIconRemovals};
+    SysOverride<decltype(SysApi::Shell_NotifyIconW)> notify{&SysApi::Shell_NotifyIconW, CountIconRemovals};
     g_nIconsRemoved = 0;
     ModalScript script;
     script

@@ -1,4 +1,5 @@
 #include "base/cstring.h"
+#include "base/utf8.h"
 
 #include <gtest/gtest.h>
 
@@ -56,6 +57,24 @@ TEST(CString, BufferRoundTrip)
     s.GetBuffer(10);
     s.ReleaseBuffer(1);
     EXPECT_TRUE(s == "r");
+}
+
+// The counts an edit box makes, and cuts that never split a character.
+TEST(Utf8, CountsAsUtf16AndCutsBetweenCharacters)
+{
+    const struct {
+        const char* psz;
+        std::size_t nUtf16;
+    } rows[] = {{"", 0}, {"abc", 3}, {"\xc3\xa9t\xc3\xa9", 3}, {"\xd0\xa4\xce\xb1\xe6\x97\xa5", 3},
+                {"\xf0\x9f\x98\x80", 2}};
+    for (const auto& r : rows)
+        EXPECT_EQ(Utf16Length(r.psz), r.nUtf16) << r.psz;
+    const std::string_view text = "a\xc3\xa9\xf0\x9f\x98\x80";
+    for (const auto& [n, prefix] : {std::pair<std::size_t, std::string_view>{1, "a"}, {2, "a"}, {3, "a\xc3\xa9"},
+                                    {6, "a\xc3\xa9"}, {7, text}, {100, text}})
+        EXPECT_EQ(Utf8Prefix(text, n), prefix) << n;
+    const char16_t units[] = {u'\u00e9', 0xD83D, 0xDE00, 0xDC00, u'x'};
+    EXPECT_EQ(Utf8FromUtf16(units, 5), "\xc3\xa9\xf0\x9f\x98\x80\xef\xbf\xbdx");
 }
 
 }  // namespace

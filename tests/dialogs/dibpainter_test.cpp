@@ -257,7 +257,7 @@ TEST_F(PaintedPreview, BitmapsArePaintedAtTheTopLeftTheRightWayUp)
                   InsertClip(GetDlgItem(window.m_hWnd, IDC_CLIPLIST), {{CF_DIB, c.bytes}}, true);
                   PostRightClick(window.m_hWnd);
               })
-            .Then([] {})
+            .Await([] { return IsWindowVisible(FindWindowA("#32770", "Aper\xe7u : Bitmap")) != FALSE; })
             .Then([&] {
                 HWND hDlg = FindWindowA("#32770", "Aper\xe7u : Bitmap");
                 ASSERT_NE(hDlg, nullptr);

@@ -89,14 +89,15 @@ TEST_F(Preview, TextOpensAtItsEndWithNothingSelected)
     for (int i = 1; i <= 40; ++i)
         text += "Ligne " + std::to_string(i) + (i == 40 ? " derni\xe8re" : "\r\n");
     // The record ends without its NUL: the text stops at the record's end.
+    // An empty CF_UNICODETEXT beside it leaves it shown.
     Bytes bytes(text.begin(), text.end());
     TextView v;
     ModalScript script;
     script.Then([&] {
-              AddClip({{CF_UNICODETEXT, PatternBytes(8, 1)}, {CF_TEXT, bytes}});
+              AddClip({{CF_UNICODETEXT, Bytes{0, 0}}, {CF_TEXT, bytes}});
               RightClick();
           })
-        .Then([] {})
+        .Await([&] { return Dialog() != nullptr; })
         .Then([&] {
             ASSERT_NE(Dialog(), nullptr);
             v = ReadTextView(Dialog(), Edit());
@@ -157,7 +158,7 @@ TEST_F(Preview, TheFirstSelectedClipWithAPreviewableRecordDecides)
     ModalScript script;
     script.Then([&] {
               AddClip({{CF_TEXT, TextBytes("jamais")}}, false);
-              AddClip({{CF_UNICODETEXT, PatternBytes(6, 2)}, {CF_LOCALE, PatternBytes(4, 3)}}, false);
+              AddClip({{CF_WAVE, PatternBytes(6, 2)}, {CF_LOCALE, PatternBytes(4, 3)}}, false);
               RightClick();  // no selection
           })
         .Then([&] {
@@ -172,7 +173,7 @@ TEST_F(Preview, TheFirstSelectedClipWithAPreviewableRecordDecides)
             ListView_SetItemState(List(), 1, 0, LVIS_SELECTED);
             RightClick();  // items 2 and 3 selected
         })
-        .Then([] {})
+        .Await([&] { return Dialog() != nullptr; })
         .Then([&] {
             ASSERT_NE(Dialog(), nullptr);
             caption = WindowText(Dialog());
@@ -195,7 +196,7 @@ TEST_F(Preview, ARecordWithoutDataOpensEmpty)
               AddClip({{CF_HDROP, {}}});
               RightClick();
           })
-        .Then([] {})
+        .Await([&] { return Dialog() != nullptr; })
         .Then([&] {
             ASSERT_NE(Dialog(), nullptr);
             text = WindowText(Edit());
@@ -228,12 +229,12 @@ TEST(PreviewDialog, AnotherFormatShowsTheFallbackTextInTheMiddle)
     const Bytes bytes = PatternBytes(16, 4);
     dlg.m_pData = bytes.data();
     dlg.m_dwSize = static_cast<DWORD>(bytes.size());
-    dlg.m_nFormat = CF_UNICODETEXT;
+    dlg.m_nFormat = CF_WAVE;
     std::string caption;
     bool bEditVisible = true;
     int nInkMiddle = 0, nInkTop = -1;
     ModalScript script;
-    script.Then([] {})
+    script.Await([&] { return dlg.IsWindowVisible() != FALSE; })
         .Then([&] {
             caption = WindowText(dlg.m_hWnd);
             bEditVisible = IsWindowVisible(GetDlgItem(dlg.m_hWnd, IDC_PREVIEW_EDIT)) != FALSE;
@@ -260,11 +261,11 @@ TEST_F(Preview, TheFirstPreviewableRecordInTheChainDecidesBitmapBeforeText)
     bool bEditVisible = true;
     ModalScript script;
     script.Then([&] {
-              AddClip({{CF_UNICODETEXT, PatternBytes(8, 1)}, {CF_DIB, Dib(2, Grid{{R, R}}, false)},
+              AddClip({{CF_WAVE, PatternBytes(8, 1)}, {CF_DIB, Dib(2, Grid{{R, R}}, false)},
                        {CF_TEXT, TextBytes("pas ceci")}});
               RightClick();
           })
-        .Then([] {})
+        .Await([&] { return Dialog() != nullptr; })
         .Then([&] {
             ASSERT_NE(Dialog(), nullptr);
             caption = WindowText(Dialog());
@@ -292,7 +293,7 @@ TEST_F(Preview, ItsCopyOfTheBytesIsNotTakenFromTheHeapAndMayFailQuietly)
             heap.emplace(64 * 1024);
             RightClick();
         })
-        .Then([] {})
+        .Await([&] { return Dialog() != nullptr; })
         .Then([&] {
             // The fault ends once the preview has painted.
             ASSERT_NE(Dialog(), nullptr);
@@ -331,7 +332,7 @@ TEST_F(Preview, ACopyThatCannotBeHadShowsThatTheFormatCannotBeShown)
             noPages.emplace(&SysApi::VirtualAlloc, NoPagesOf6000);
             RightClick();
         })
-        .Then([] {})
+        .Await([&] { return Dialog() != nullptr; })
         .Then([&] {
             noPages.reset();
             ASSERT_NE(Dialog(), nullptr);

@@ -1,8 +1,11 @@
-// Fuzz target: a CF_TEXT block, with or without its NUL.
+// Fuzz target: a CF_TEXT block, with or without its NUL, and the same bytes
+// as a CF_UNICODETEXT block.
 #include "readers/textblock.h"
 
 #include <cstdlib>
 #include <cstring>
+
+#include "tests/fuzz/utf8_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSize)
 {
@@ -14,6 +17,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     if (!text.empty() && std::memchr(text.data(), 0, text.size()) != nullptr)
         std::abort();
     if (text.size() < nSize && pData[text.size()] != 0)
+        std::abort();
+
+    const std::string wide = UnicodeTextBlockText(pData, nSize);
+    if (2 * wide.size() > 3 * nSize || !IsWellFormedUtf8(wide) || wide.find('\0') != std::string::npos)
+        std::abort();
+    if (!IsWellFormedUtf8(EditableText(wide)))
         std::abort();
     return 0;
 }

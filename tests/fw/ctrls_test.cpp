@@ -29,20 +29,14 @@ TEST_F(FwControls, ListItemsKeepTheirTextAndData)
     list.SetImageList(images, LVSIL_NORMAL);
     const std::string longText(700, 'z');
     const DWORD_PTR data = static_cast<DWORD_PTR>(0x123456789ABCull);  // a pointer's full width
-    LVITEMA item{};
-    item.mask = LVIF_TEXT | LVIF_IMAGE;
-    item.pszText = const_cast<char*>("Texte");
-    EXPECT_EQ(list.InsertItem(&item), 0);
-    item.mask |= LVIF_PARAM;
-    item.iItem = 1;
-    item.pszText = const_cast<char*>(longText.c_str());
-    item.lParam = static_cast<LPARAM>(data);
-    EXPECT_EQ(list.InsertItem(&item), 1);
+    EXPECT_EQ(list.InsertItem(LVIF_TEXT | LVIF_IMAGE, 0, "Texte", 0, 0, 0, 0), 0);
+    EXPECT_EQ(list.InsertItem(LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM, 1, longText.c_str(), 0, 0, 0, static_cast<LPARAM>(data)), 1);
     EXPECT_EQ(ListView_GetItemCount(list), 2);
     EXPECT_STREQ(list.GetItemText(0, 0), "Texte");
     EXPECT_EQ(std::string(list.GetItemText(1, 0)), longText);  // past the first buffers
-    EXPECT_TRUE(list.SetItemText(0, 0, L"Image \u00e9t\u00e9"));
-    EXPECT_STREQ(list.GetItemText(0, 0), "Image \xe9t\xe9");
+    // Any script, in and out as UTF-8.
+    EXPECT_TRUE(list.SetItemText(0, 0, "Image \xc3\xa9t\xc3\xa9 \xd0\xa4\xe6\x97\xa5\xf0\x9f\x98\x80"));
+    EXPECT_STREQ(list.GetItemText(0, 0), "Image \xc3\xa9t\xc3\xa9 \xd0\xa4\xe6\x97\xa5\xf0\x9f\x98\x80");
     EXPECT_EQ(list.GetItemData(1), data);
     EXPECT_EQ(list.GetItemData(0), 0u);
 
@@ -50,7 +44,7 @@ TEST_F(FwControls, ListItemsKeepTheirTextAndData)
     ListView_SetItemState(list, 1, LVIS_SELECTED, LVIS_SELECTED);
     EXPECT_EQ(list.GetNextItem(-1, LVNI_SELECTED), 1);
 
-    EXPECT_EQ(list.InsertColumn(0, L"Dur\u00e9e", LVCFMT_RIGHT, 80, 0), 0);
+    EXPECT_EQ(list.InsertColumn(0, "Dur\xc3\xa9" "e", LVCFMT_RIGHT, 80, 0), 0);
     wchar_t szHeading[16] = {};
     LVCOLUMNW col{};
     col.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
@@ -79,8 +73,8 @@ TEST_F(FwControls, StatusBarPartsAndTexts)
     EXPECT_EQ(std::vector<int>(read, read + 3), std::vector<int>(edges, edges + 3));
 
     const std::wstring part0 = L"Dans le presse-papier : Bloc-notes \u00e9t\u00e9";
-    EXPECT_TRUE(bar.SetText(part0.c_str(), 0, 0));
-    EXPECT_TRUE(bar.SetText(L"Total : 0.0 Ko", 2, SBT_NOBORDERS));
+    EXPECT_TRUE(bar.SetText("Dans le presse-papier : Bloc-notes \xc3\xa9t\xc3\xa9", 0, 0));
+    EXPECT_TRUE(bar.SetText("Total : 0.0 Ko", 2, SBT_NOBORDERS));
     auto text = [&](int nPart, int* pType) {
         wchar_t sz[128] = {};
         *pType = HIWORD(bar.SendMessage(SB_GETTEXTW, static_cast<WPARAM>(nPart), reinterpret_cast<LPARAM>(sz)));
@@ -186,7 +180,7 @@ TEST(FwMenu, OwnsWhatItLoadsAndNotWhatItViews)
             popup.CheckMenuItem(ID_FW_SECOND, MF_BYCOMMAND | MF_CHECKED);
             EXPECT_EQ(GetMenuState(popup, ID_FW_FIRST, MF_BYCOMMAND) & MF_GRAYED, static_cast<UINT>(MF_GRAYED));
             EXPECT_EQ(GetMenuState(popup, ID_FW_SECOND, MF_BYCOMMAND) & MF_CHECKED, static_cast<UINT>(MF_CHECKED));
-            EXPECT_TRUE(popup.ModifyMenu(ID_FW_FIRST, MF_BYCOMMAND | MF_STRING, ID_FW_FIRST, L"&Apr\u00e8s"));
+            EXPECT_TRUE(popup.ModifyMenu(ID_FW_FIRST, MF_BYCOMMAND | MF_STRING, ID_FW_FIRST, "&Apr\xc3\xa8s"));
         }
         EXPECT_TRUE(IsMenu(hPopup));  // the view went, the menu stays
         wchar_t sz[32] = {};
@@ -211,7 +205,7 @@ TEST(FwWnd, AWindowGoesWithItsObjectUnlessDetached)
         ASSERT_TRUE(IsWindow(hWnd));
         wnd.SetWindowText(std::string(300, 'a').c_str());
         EXPECT_EQ(CWnd::GetWindowTextOf(wnd).GetLength(), 300);
-        wnd.SetCaption(L"\u00e9t\u00e9 \u041f");  // a letter that code page 1252 lacks
+        wnd.SetWindowText("\xc3\xa9t\xc3\xa9 \xd0\x9f");  // a letter that code page 1252 lacks
         EXPECT_EQ(CaptionW(wnd), L"\u00e9t\u00e9 \u041f");
     }
     EXPECT_FALSE(IsWindow(hWnd));
@@ -233,9 +227,9 @@ TEST(FwWinApp, NamesAndOwnsItsMessageBoxes)
     COwnerWnd main;
     theTestApp.m_pMainWnd = &main;
     BoxRecorder boxes;
-    AfxMessageBox(L"Un \u00e9t\u00e9");
-    AfxMessageBox(L"Deux", MB_YESNO);
-    AfxMessageBox(L"Trois", MB_OK | MB_ICONSTOP);
+    AfxMessageBox("Un \xc3\xa9t\xc3\xa9");
+    AfxMessageBox("Deux", MB_YESNO);
+    AfxMessageBox("Trois", MB_OK | MB_ICONSTOP);
     theTestApp.m_pMainWnd = nullptr;
     ASSERT_EQ(boxes.s_boxes.size(), 3u);
     EXPECT_EQ(boxes.s_boxes[0].hOwner, main.m_hWnd);

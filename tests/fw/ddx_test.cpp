@@ -18,9 +18,10 @@ TEST(DdxExchange, PutsTheTextInTakesItBackAndLimitsTheEdit)
     EXPECT_STREQ(text, "abc");
     EXPECT_EQ(SendMessageA(hEdit, EM_GETLIMITTEXT, 0, 0), 10);
 
-    SetWindowTextA(hEdit, "d\xe9j\xe0 vu");
+    // Held as UTF-8, whatever the script: 7 characters where the limit is 10.
+    SetWindowTextW(hEdit, L"d\u00e9j\u00e0 \u0432\u0443");
     EXPECT_TRUE(dlg.UpdateData(TRUE));
-    EXPECT_STREQ(dlg.m_strText, "d\xe9j\xe0 vu");
+    EXPECT_STREQ(dlg.m_strText, "d\xc3\xa9j\xc3\xa0 \xd0\xb2\xd1\x83");
     SetWindowTextA(hEdit, "");
     EXPECT_TRUE(dlg.UpdateData(TRUE));
     EXPECT_TRUE(dlg.m_strText.IsEmpty());

@@ -77,9 +77,9 @@ protected:
     }
     void OnItemChanged(NMLISTVIEW* pInfo, LRESULT*) { m_log.push_back(Str("OnItemChanged %d", pInfo->iItem)); }
     void OnTipShow(NMHDR*, LRESULT*) { m_log.push_back("OnTipShow"); }
-    void OnEndLabelEdit(NMLVDISPINFOA* pInfo, LRESULT*)
+    void OnEndLabelEdit(NMLVDISPINFOW* pInfo, LRESULT*)
     {
-        m_log.push_back(Str("OnEndLabelEdit %s", pInfo->item.pszText != nullptr ? pInfo->item.pszText : "-"));
+        m_log.push_back(Str("OnEndLabelEdit %s", pInfo->item.pszText != nullptr ? CW2A(pInfo->item.pszText).GetString() : "-"));
     }
     LRESULT OnApp(WPARAM wParam, LPARAM lParam) { return static_cast<LRESULT>(wParam + lParam); }
     LRESULT OnThrow(WPARAM wParam, LPARAM)
@@ -106,10 +106,10 @@ BEGIN_MESSAGE_MAP(CMapDlg, CDialog)
     ON_COMMAND(ID_FW_FIRST, OnFirst)
     ON_COMMAND(ID_FW_SECOND, OnSecond)
     ON_BN_CLICKED(IDC_FW_BUTTON, OnButton)
-    ON_NOTIFY(LVN_BEGINLABELEDIT, IDC_FW_LIST, OnBeginLabelEdit)
+    ON_NOTIFY(LVN_BEGINLABELEDITW, IDC_FW_LIST, OnBeginLabelEdit)
     ON_NOTIFY(LVN_ITEMCHANGED, IDC_FW_LIST, OnItemChanged)
     ON_NOTIFY(TTN_SHOW, 0, OnTipShow)
-    ON_NOTIFY_TEXT(LVN_ENDLABELEDITA, IDC_FW_LIST, OnEndLabelEdit, 10)
+    ON_NOTIFY_TEXT(LVN_ENDLABELEDITW, IDC_FW_LIST, OnEndLabelEdit, 10)
     ON_MESSAGE(WM_APP + 1, OnApp)
     ON_MESSAGE(WM_APP + 2, OnThrow)
     ON_MESSAGE(WM_CTLCOLOREDIT, OnCtlColorEdit)
@@ -226,10 +226,7 @@ TEST_F(MessageMap, TheListViewSeesTheNotificationResult)
 {
     CListCtrl list;
     ASSERT_TRUE(list.SubclassWindow(Item(IDC_FW_LIST)));
-    LVITEMA item{};
-    item.mask = LVIF_TEXT;
-    item.pszText = const_cast<char*>("Texte");
-    list.InsertItem(&item);
+    list.InsertItem(LVIF_TEXT, 0, "Texte", 0, 0, 0, 0);
 
     // TRUE from LVN_BEGINLABELEDIT refuses the edit, FALSE allows it.
     dlg.m_beginEditResult = TRUE;
@@ -257,15 +254,16 @@ TEST_F(MessageMap, NotificationsReachTheirHandlersOnlyFromOurWindowsAndWhole)
     auto* pRegion = static_cast<char*>(VirtualAlloc(nullptr, 2 * kPage, MEM_RESERVE, PAGE_READWRITE));
     ASSERT_NE(VirtualAlloc(pRegion, kPage, MEM_COMMIT, PAGE_READWRITE), nullptr);
     char* const pEnd = pRegion + kPage;
-    char szTen[] = "dix lettre", szEleven[] = "onze lettre";
+    wchar_t szTen[] = L"dix lettr\u00e9", szEleven[] = L"onze lettre";
+    auto* pCut = reinterpret_cast<wchar_t*>(pEnd - 6);
     const HWND hList = Item(IDC_FW_LIST);
-    const auto kEdit = static_cast<UINT>(LVN_ENDLABELEDITA), kChange = static_cast<UINT>(LVN_ITEMCHANGED);
+    const auto kEdit = static_cast<UINT>(LVN_ENDLABELEDITW), kChange = static_cast<UINT>(LVN_ITEMCHANGED);
     const struct {
         const char* pszWhat;
         HWND hFrom;
         UINT_PTR nID;
         UINT nCode;
-        char* pszText;   // of a label edit
+        wchar_t* pszText;  // of a label edit
         int nPastEdge;   // how far the structure goes into the unreadable page; -1: it lies elsewhere
         const char* pszHeard;
     } rows[] = {
@@ -276,16 +274,16 @@ TEST_F(MessageMap, NotificationsReachTheirHandlersOnlyFromOurWindowsAndWhole)
         {"another program's window", GetDesktopWindow(), IDC_FW_LIST, kChange, nullptr, -1, nullptr},
         {"a whole structure up to the edge", hList, IDC_FW_LIST, kChange, nullptr, 0, "OnItemChanged 3"},
         {"a structure cut short", hList, IDC_FW_LIST, kChange, nullptr, 4, nullptr},
-        {"a text at the limit", hList, IDC_FW_LIST, kEdit, szTen, -1, "OnEndLabelEdit dix lettre"},
+        {"a text at the limit", hList, IDC_FW_LIST, kEdit, szTen, -1, "OnEndLabelEdit dix lettr\xc3\xa9"},
         {"no text", hList, IDC_FW_LIST, kEdit, nullptr, -1, "OnEndLabelEdit -"},
         {"a text too long", hList, IDC_FW_LIST, kEdit, szEleven, -1, nullptr},
-        {"a text cut short", hList, IDC_FW_LIST, kEdit, pEnd - 3, -1, nullptr},
+        {"a text cut short", hList, IDC_FW_LIST, kEdit, pCut, -1, nullptr},
     };
     for (const auto& r : rows) {
         dlg.m_log.clear();
-        memcpy(pEnd - 3, "abc", 3);  // no terminator before the edge
+        memcpy(pCut, L"abc", 6);  // no terminator before the edge
         NMLISTVIEW change{};
-        NMLVDISPINFOA edit{};
+        NMLVDISPINFOW edit{};
         change.hdr = edit.hdr = {r.hFrom, r.nID, r.nCode};
         change.iItem = edit.item.iItem = 3;
         edit.item.pszText = r.pszText;
@@ -366,7 +364,7 @@ TEST_F(MessageMap, SubclassedControlsHaveMapsOfTheirOwn)
     EXPECT_EQ(GetDlgItem(dlg.m_hWnd, 104), bar.m_hWnd);
     bar.SendMessage(WM_RBUTTONDBLCLK, MK_RBUTTON, MAKELPARAM(12, 3));
     EXPECT_EQ(bar.m_log, Log{"bar OnRButtonDblClk 2 12 3"});
-    bar.SetText(L"Total : 0.0 Ko", 0, 0);  // not in the map: the control's own
+    bar.SetText("Total : 0.0 Ko", 0, 0);  // not in the map: the control's own
     char sz[64] = {};
     bar.SendMessage(SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(sz));
     EXPECT_STREQ(sz, "Total : 0.0 Ko");

@@ -92,7 +92,7 @@ bool FitsPart(HWND hStatus, int nPart, const char* pszText)
 
 // The notification area's icon as the shell is given it.
 HICON g_hTrayIcon = nullptr;
-BOOL WINAPI RecordTrayIcon(DWORD dwMessage, PNOTIFYICONDATAA pData)
+BOOL WINAPI RecordTrayIcon(DWORD dwMessage, PNOTIFYICONDATAW pData)
 {
     if (dwMessage == NIM_ADD || dwMessage == NIM_MODIFY)
         g_hTrayIcon = pData->hIcon;
@@ -137,7 +137,7 @@ protected:
 TEST_F(AtThisScale, TheMainWindowsSizesAreThoseOf100PercentScaled)
 {
     theKeeperApp.m_bTaskIcon = 1;
-    SysOverride<decltype(SysApi::Shell_NotifyIconA)> tray{&SysApi::Shell_NotifyIconA, RecordTrayIcon};
+    SysOverride<decltype(SysApi::Shell_NotifyIconW)> tray{&SysApi::Shell_NotifyIconW, RecordTrayIcon};
     ModalScript script;
     script
         .Then([&] {

@@ -361,12 +361,10 @@ TEST_F(MainWindow, AboutBoxRunsOverTheMainWindow)
             ASSERT_NE(hAbout, nullptr);
             EXPECT_FALSE(IsWindowEnabled(Wnd()));
         })
-        .Then([&] {
-            // A template without WS_VISIBLE shows once its loop first goes
-            // idle, which a timer tick may come before.
-            EXPECT_TRUE(IsWindowVisible(hAbout));
-            SaveWindowPicture(hAbout, "about_box");
-        })
+        // A template without WS_VISIBLE shows once its loop first goes idle,
+        // which timer ticks may come before.
+        .Await([&] { return IsWindowVisible(hAbout) != FALSE; })
+        .Then([&] { SaveWindowPicture(hAbout, "about_box"); })
         .Then([&] { PostMessageA(hAbout, WM_COMMAND, IDOK, 0); })
         .Then([&] {
             EXPECT_FALSE(IsWindow(hAbout));
@@ -377,22 +375,22 @@ TEST_F(MainWindow, AboutBoxRunsOverTheMainWindow)
 
 struct ShellCall {
     HWND hWnd;
-    std::string op, file, params, directory;
+    std::wstring op, file, params, directory;
     INT nShow;
     int nCalls = 0;
 };
 ShellCall g_shell;
 
-HINSTANCE WINAPI RecordShellExecute(HWND h, LPCSTR op, LPCSTR file, LPCSTR params, LPCSTR dir, INT show)
+HINSTANCE WINAPI RecordShellExecute(HWND h, LPCWSTR op, LPCWSTR file, LPCWSTR params, LPCWSTR dir, INT show)
 {
-    g_shell = {h, op ? op : "", file ? file : "", params ? params : "", dir ? dir : "", show, g_shell.nCalls + 1};
+    g_shell = {h, op ? op : L"", file ? file : L"", params ? params : L"", dir ? dir : L"", show, g_shell.nCalls + 1};
     return reinterpret_cast<HINSTANCE>(42);
 }
 
 TEST_F(MainWindow, HelpOpensReadmeBesideTheProgramInTheTextEditor)
 {
     g_shell = {};
-    SysOverride<decltype(SysApi::ShellExecuteA)> shell(&SysApi::ShellExecuteA, RecordShellExecute);
+    SysOverride<decltype(SysApi::ShellExecuteW)> shell(&SysApi::ShellExecuteW, RecordShellExecute);
     HWND hMain = nullptr;
     ModalScript script;
     script.Then([&] {
@@ -401,19 +399,19 @@ TEST_F(MainWindow, HelpOpensReadmeBesideTheProgramInTheTextEditor)
     });
     EXPECT_TRUE(RunMainWindow(script));
 
-    char szExe[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, szExe, MAX_PATH);
-    std::string folder(szExe);
-    folder = folder.substr(0, folder.rfind('\\'));
-    char szWindows[MAX_PATH] = {};
-    GetWindowsDirectoryA(szWindows, MAX_PATH);
+    wchar_t szExe[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, szExe, MAX_PATH);
+    std::wstring folder(szExe);
+    folder = folder.substr(0, folder.rfind(L'\\'));
+    wchar_t szWindows[MAX_PATH] = {};
+    GetWindowsDirectoryW(szWindows, MAX_PATH);
     EXPECT_EQ(g_shell.nCalls, 1);
     EXPECT_EQ(g_shell.hWnd, hMain);
-    EXPECT_EQ(g_shell.op, "open");
+    EXPECT_EQ(g_shell.op, L"open");
     // The system's editor by its full path, never a "notepad.exe" found first
     // in the program's folder or the current one.
-    EXPECT_EQ(g_shell.file, std::string(szWindows) + "\\notepad.exe");
-    EXPECT_EQ(g_shell.params, "\"" + folder + "\\readme.txt\"");
+    EXPECT_EQ(g_shell.file, std::wstring(szWindows) + L"\\notepad.exe");
+    EXPECT_EQ(g_shell.params, L"\"" + folder + L"\\readme.txt\"");
     EXPECT_EQ(g_shell.directory, folder);
     EXPECT_EQ(g_shell.nShow, SW_SHOWNORMAL);
 }

@@ -27,16 +27,16 @@ namespace {
 // What the shell was asked, as it would read it: cbSize bytes of the record.
 struct NotifyCall {
     DWORD dwMessage;
-    NOTIFYICONDATAA nid;
+    NOTIFYICONDATAW nid;
     BOOL bShellResult;  // the real call's result under Wine
 };
 std::vector<NotifyCall> g_notifyCalls;
 
-BOOL WINAPI RecordNotify(DWORD dwMessage, PNOTIFYICONDATAA pnid)
+BOOL WINAPI RecordNotify(DWORD dwMessage, PNOTIFYICONDATAW pnid)
 {
     NotifyCall call{dwMessage, {}, FALSE};
     std::memcpy(&call.nid, pnid, std::min<std::size_t>(pnid->cbSize, sizeof call.nid));
-    call.bShellResult = ::Shell_NotifyIconA(dwMessage, pnid);
+    call.bShellResult = ::Shell_NotifyIconW(dwMessage, pnid);
     g_notifyCalls.push_back(call);
     return call.bShellResult;
 }
@@ -122,14 +122,14 @@ protected:
         return g_menuCalls.empty() || g_menuCalls.back().items.empty() ? "" : g_menuCalls.back().items[0].text;
     }
 
-    SysOverride<decltype(SysApi::Shell_NotifyIconA)> notify{&SysApi::Shell_NotifyIconA, RecordNotify};
+    SysOverride<decltype(SysApi::Shell_NotifyIconW)> notify{&SysApi::Shell_NotifyIconW, RecordNotify};
     SysOverride<decltype(SysApi::TrackPopupMenuEx)> track{&SysApi::TrackPopupMenuEx, FakeTrackPopupMenuEx};
 };
 
 void ExpectIconRecord(const NotifyCall& call, DWORD dwMessage, HWND hWnd)
 {
     EXPECT_EQ(call.dwMessage, dwMessage);
-    EXPECT_EQ(call.nid.cbSize, NOTIFYICONDATAA_V1_SIZE);
+    EXPECT_EQ(call.nid.cbSize, NOTIFYICONDATAW_V1_SIZE);
     EXPECT_EQ(call.nid.hWnd, hWnd);
     EXPECT_EQ(call.nid.uID, 1u);
     EXPECT_EQ(call.nid.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
@@ -142,7 +142,7 @@ void ExpectIconRecord(const NotifyCall& call, DWORD dwMessage, HWND hWnd)
     };
     EXPECT_EQ(call.nid.hIcon, shared(IDI_SMALL));
     EXPECT_NE(call.nid.hIcon, shared(IDR_MAINFRAME));
-    EXPECT_STREQ(call.nid.szTip, "Trovelle");
+    EXPECT_STREQ(call.nid.szTip, L"Trovelle");
 }
 
 TEST_F(Tray, TheIconComesAndGoesWithTheOption)
@@ -181,8 +181,8 @@ TEST_F(Tray, TheIconComesAndGoesWithTheOption)
     ExpectIconRecord(g_notifyCalls[4], NIM_DELETE, hWnd);
     EXPECT_TRUE(g_notifyCalls[4].bShellResult);
     // The shell holds no icon of ours any more.
-    NOTIFYICONDATAA nid = g_notifyCalls[4].nid;
-    EXPECT_FALSE(::Shell_NotifyIconA(NIM_DELETE, &nid));
+    NOTIFYICONDATAW nid = g_notifyCalls[4].nid;
+    EXPECT_FALSE(::Shell_NotifyIconW(NIM_DELETE, &nid));
 }
 
 TEST_F(Tray, WithoutTheOptionTheShellIsNeverAsked)

@@ -95,34 +95,20 @@ TEST(DropFiles, EmptyList)
     EXPECT_TRUE(Read(WideBlock(std::u16string(1, u'\0'))).bComplete);
 }
 
-TEST(DropFiles, WideNamesBecomeWindows1252)
+TEST(DropFiles, WideNamesBecomeUtf8InAnyScript)
 {
     const DropFileList list =
-        Read(WideBlock(Lit(u"C:\\\u00e9t\u00e9\\\u20ac\u0152\u2122.txt\0"
-                           u"D:\\\u0141\u00f3d\u017e\0"
-                           u"E:\\\U0001F600x\0\0")));
+        Read(WideBlock(Lit(u"C:\\Donn\u00e9es\\\u65e5\u672c.txt\0"
+                           u"D:\\\u0444\u0430\u0439\u043b \u03b1\u03b2\0"
+                           u"E:\\\U0001F600\xd800x\0\0")));
     EXPECT_TRUE(list.bWide);
     EXPECT_TRUE(list.bComplete);
-    EXPECT_EQ(list.paths, (Paths{"C:\\\xe9t\xe9\\\x80\x8c\x99.txt", "D:\\?\xf3" "d\x9e", "E:\\?x"}));
-    EXPECT_EQ(DropFilesText(list), "C:\\\xe9t\xe9\\\x80\x8c\x99.txt\r\nD:\\?\xf3" "d\x9e\r\nE:\\?x\r\n");
-}
-
-TEST(DropFiles, Cp1252Mapping)
-{
-    EXPECT_EQ(Cp1252FromUnicode('A'), 'A');
-    EXPECT_EQ(Cp1252FromUnicode(0xFF), '\xff');
-    EXPECT_EQ(Cp1252FromUnicode(0xA0), '\xa0');
-    EXPECT_EQ(Cp1252FromUnicode(0x20AC), '\x80');
-    EXPECT_EQ(Cp1252FromUnicode(0x0178), '\x9f');
-    EXPECT_EQ(Cp1252FromUnicode(0x201A), '\x82');
-    // The five bytes the code page leaves to C1 controls keep them.
-    EXPECT_EQ(Cp1252FromUnicode(0x81), '\x81');
-    EXPECT_EQ(Cp1252FromUnicode(0x9D), '\x9d');
-    // Other C1 controls have a byte of their own already used for a letter.
-    EXPECT_EQ(Cp1252FromUnicode(0x80), '?');
-    EXPECT_EQ(Cp1252FromUnicode(0x9F), '?');
-    for (std::uint32_t ch : {0x100u, 0x3B1u, 0xFFFDu, 0xD800u, 0x1F600u, 0x110000u})
-        EXPECT_EQ(Cp1252FromUnicode(ch), '?') << ch;
+    // A lone surrogate is no character: the replacement character stands for it.
+    const Paths expected = {"C:\\Donn\xc3\xa9" "es\\\xe6\x97\xa5\xe6\x9c\xac.txt",
+                            "D:\\\xd1\x84\xd0\xb0\xd0\xb9\xd0\xbb \xce\xb1\xce\xb2",
+                            "E:\\\xf0\x9f\x98\x80\xef\xbf\xbdx"};
+    EXPECT_EQ(list.paths, expected);
+    EXPECT_EQ(DropFilesText(list), expected[0] + "\r\n" + expected[1] + "\r\n" + expected[2] + "\r\n");
 }
 
 TEST(DropFiles, HeaderAndOffsetsOutsideTheRecordGiveNoFiles)
@@ -174,9 +160,9 @@ TEST(DropFiles, ListsWithoutTheirEndAreCutAtTheRecord)
     odd.push_back('c');
     EXPECT_EQ(Read(odd).paths, (Paths{"ab"}));
 
-    // A high surrogate at the very end stands alone.
+    // A high surrogate at the very end stands alone: the replacement character.
     wide = Read(WideBlock(Lit(u"a\xD83D")));
-    EXPECT_EQ(wide.paths, (Paths{"a?"}));
+    EXPECT_EQ(wide.paths, (Paths{"a\xef\xbf\xbd"}));
 }
 
 // Every cut, in a block of exactly that size, so that the sanitizers catch a

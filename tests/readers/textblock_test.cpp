@@ -42,6 +42,23 @@ TEST(TextBlock, NoData)
     EXPECT_EQ(TextBlockText(&one, 0), "");
 }
 
+TEST(TextBlock, UnicodeTextIsReadUpToItsFirstNulAndNeverPastTheRecord)
+{
+    const struct {
+        std::vector<std::uint8_t> bytes;
+        std::string utf8;
+    } rows[] = {
+        {{'a', 0, 0x42, 0x04, 0, 0, 'z', 0}, "a\xd1\x82"},                    // up to the NUL
+        {{'a', 0, 0x3D, 0xD8, 0x00, 0xDE}, "a\xf0\x9f\x98\x80"},             // no NUL, a pair
+        {{'a', 0, 'b'}, "a"},                                                 // an odd last byte
+        {{0x00, 0xD8, 'x', 0}, "\xef\xbf\xbdx"},                              // a lone surrogate
+        {{0, 0, 'a', 0}, ""},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(UnicodeTextBlockText(r.bytes.data(), r.bytes.size()), r.utf8) << r.utf8;
+    EXPECT_EQ(UnicodeTextBlockText(nullptr, 8), "");
+}
+
 TEST(TextBlock, AnEditControlTakesAllButAGiganticText)
 {
     EXPECT_EQ(EditableText("court"), "court");

@@ -123,7 +123,7 @@ TEST(ResDialogs, MainWindowCreatesWithItsListView)
     ASSERT_NE(hFont, nullptr);
     LOGFONTW lf{};
     GetObjectW(hFont, sizeof lf, &lf);
-    EXPECT_EQ(To1252(lf.lfFaceName), "MS Sans Serif");
+    EXPECT_EQ(To1252(lf.lfFaceName), "MS Shell Dlg");
     EXPECT_EQ(lf.lfCharSet, DEFAULT_CHARSET);
     EXPECT_FALSE(lf.lfItalic);
 }

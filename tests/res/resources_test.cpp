@@ -35,7 +35,7 @@ struct ExpectedItem {
 };
 
 // One dialog template as the window's designer laid it out, at (0, 0), in
-// 8-point MS Sans Serif, with no window class of its own.
+// 8-point MS Shell Dlg, with no window class of its own.
 struct ExpectedTemplate {
     const char* name;
     WORD id;
@@ -231,7 +231,7 @@ TEST(ResDialogs, TemplatesAsDesigned)
             EXPECT_TRUE(!dlg.menu.bOrdinal && dlg.menu.name.empty());
         }
         EXPECT_TRUE(!dlg.cls.bOrdinal && dlg.cls.name.empty()) << "the dialog has a window class of its own";
-        EXPECT_EQ(To1252(dlg.face), "MS Sans Serif");
+        EXPECT_EQ(To1252(dlg.face), "MS Shell Dlg");
         EXPECT_EQ(dlg.pointSize, 8);
         EXPECT_EQ(dlg.weight, 0);
         EXPECT_EQ(dlg.italic, 0);

@@ -88,3 +88,19 @@ void Select(HWND hList, std::initializer_list<int> items)
     for (int i : items)
         ListView_SetItemState(hList, i, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
 }
+
+void TypeText(const std::wstring& text)
+{
+    std::vector<INPUT> inputs;
+    for (wchar_t ch : text)
+        for (DWORD dwFlags : {KEYEVENTF_UNICODE, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP})
+            inputs.push_back({INPUT_KEYBOARD, {.ki = {0, static_cast<WORD>(ch), dwFlags, 0, 0}}});
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+std::wstring SentTextW(HWND h)
+{
+    std::wstring s(static_cast<std::size_t>(SendMessageW(h, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
+    s.resize(static_cast<std::size_t>(SendMessageW(h, WM_GETTEXT, s.size(), reinterpret_cast<LPARAM>(s.data()))));
+    return s;
+}

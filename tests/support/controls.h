@@ -26,4 +26,9 @@ void PostKey(HWND h, UINT vk);
 // Real input to the window in front: keys pressed in order (the first held,
 // as Ctrl is) and released in reverse; a right click at a point of a window.
 void PressKeys(const std::vector<WORD>& keys);
+// Real input of text, as an input method types it (KEYEVENTF_UNICODE): one
+// key a UTF-16 unit, whatever the keyboard's layout.
+void TypeText(const std::wstring& text);
+// A window's text as WM_GETTEXT gives it, also from another process's control.
+std::wstring SentTextW(HWND h);
 void RightClickAt(HWND h, POINT ptClient);
