@@ -182,34 +182,21 @@ public:
         return sz;
     }
 
-    // The label of item i (or column c's text of it) as the list holds it, in any script.
-    std::wstring TextW(int i, int c = 0) const
+    // The label of item i, or part i of a status bar of the keeper's, as the
+    // control holds it, in any script.
+    std::wstring TextW(int i, HWND hStatus = nullptr) const
     {
-        auto* pRemoteText = reinterpret_cast<wchar_t*>(static_cast<char*>(m_pRemote) + sizeof(LVITEMW));
-        LVITEMW item{};
-        item.iSubItem = c;
-        item.pszText = pRemoteText;
-        item.cchTextMax = kTextMax / 2;
-        return WriteProcessMemory(m_hProcess, m_pRemote, &item, sizeof item, nullptr)
-                   ? ReadBack(SendMessageW(m_hList, LVM_GETITEMTEXTW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(m_pRemote)),
-                              pRemoteText)
-                   : std::wstring();
-    }
-    // Part n of a status bar of the keeper's, in any script.
-    std::wstring StatusW(HWND hStatus, int n) const
-    {
-        auto* pRemoteText = static_cast<wchar_t*>(m_pRemote);
-        return ReadBack(LOWORD(SendMessageW(hStatus, SB_GETTEXTW, static_cast<WPARAM>(n), reinterpret_cast<LPARAM>(pRemoteText))),
-                        pRemoteText);
+        auto* pText = reinterpret_cast<wchar_t*>(static_cast<char*>(m_pRemote) + sizeof(LVITEMW));
+        const LVITEMW item{0, 0, 0, 0, 0, pText, kTextMax / 2};
+        WriteProcessMemory(m_hProcess, m_pRemote, &item, sizeof item, nullptr);
+        const LRESULT n = hStatus != nullptr ? LOWORD(SendMessageW(hStatus, SB_GETTEXTW, i, reinterpret_cast<LPARAM>(pText)))
+                                             : SendMessageW(m_hList, LVM_GETITEMTEXTW, i, reinterpret_cast<LPARAM>(m_pRemote));
+        std::wstring text(static_cast<std::size_t>(std::clamp<LRESULT>(n, 0, kTextMax / 2 - 1)), L'\0');
+        ReadProcessMemory(m_hProcess, pText, text.data(), text.size() * sizeof(wchar_t), nullptr);
+        return text;
     }
 
 private:
-    std::wstring ReadBack(LRESULT nChars, const wchar_t* pRemoteText) const
-    {
-        std::wstring text(static_cast<std::size_t>(std::clamp<LRESULT>(nChars, 0, kTextMax / 2 - 1)), L'\0');
-        ReadProcessMemory(m_hProcess, pRemoteText, text.data(), text.size() * sizeof(wchar_t), nullptr);
-        return text;
-    }
     bool SetState(int i, UINT nState) const
     {
         LVITEMA item{};
@@ -422,6 +409,29 @@ TEST(EndToEnd, AViewerThatDiesInTheChainStopsNoCaptureAndTheChainIsMended)
     DeleteSettings();
 }
 
+// The keeper started with Auto Name and Auto Paste as given, no other
+// option and no settings before or after; its window and clip list; quit as
+// a user quits it.
+struct Keeper {
+    Keeper(DWORD autoName, DWORD autoPaste)
+        : bOptions((DeleteSettings(), WriteOptions(autoName, 0, 0, autoPaste))), process("\"" + ProgramPath() + "\""),
+          hMain(MainWindowOf(process)), list(process.Handle(), FindWindowExA(hMain, nullptr, WC_LISTVIEWA, nullptr))
+    {
+    }
+    ~Keeper()
+    {
+        PostMessageA(hMain, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(process.WaitForExit(10000));
+        DeleteSettings();
+    }
+    // Whether a clip came after the first n.
+    bool KeptMoreThan(int n) const { return PumpUntil([&] { return list.Count() > n; }); }
+    bool bOptions;
+    ChildProcess process;
+    HWND hMain;
+    RemoteList list;
+};
+
 // Another program copies, then holds the clipboard open a while, as
 // clipboard history, a viewer reading a large delayed render or a source
 // adding a format do. The keeper tries again until it opens, and keeps the
@@ -430,30 +440,20 @@ TEST(EndToEnd, ACopyWhoseClipboardAnotherProgramHoldsAWhileIsKeptOnce)
 {
     TestWindow source{"Source"}, holder{"Historique"};
     ASSERT_TRUE(EmptyTheClipboard(holder.hwnd()));
-    DeleteSettings();
-    ASSERT_TRUE(WriteOptions(1, 0, 0, 1));
-    ChildProcess keeper("\"" + ProgramPath() + "\"");
-    const HWND hMain = MainWindowOf(keeper);
-    ASSERT_NE(hMain, nullptr);
-    const RemoteList list(keeper.Handle(), FindWindowExA(hMain, nullptr, WC_LISTVIEWA, nullptr));
+    const Keeper k(1, 1);
+    ASSERT_NE(k.hMain, nullptr);
     int n = 0;
     for (DWORD dwHoldMs : {30, 150, 600, 1500, 0}) {  // the last, held not at all, comes after every other
         const std::string title = "Source tenue " + std::to_string(dwHoldMs) + " ms";
         SetWindowTextA(source.hwnd(), title.c_str());
         ASSERT_TRUE(source.Offer({{CF_TEXT, TextBytes(title)}}));
-        if (dwHoldMs != 0) {
-            ASSERT_TRUE(OpenClipboard(holder.hwnd()));
-            const DWORD dwStart = GetTickCount();
-            PumpUntil([&] { return GetTickCount() - dwStart >= dwHoldMs; });
+        const DWORD dwStart = GetTickCount();
+        if (dwHoldMs != 0 && OpenClipboard(holder.hwnd()) && PumpUntil([&] { return GetTickCount() - dwStart >= dwHoldMs; }))
             CloseClipboard();
-        }
-        ASSERT_TRUE(PumpUntil([&] { return list.Count() > n; })) << title;
-        EXPECT_EQ(list.Count(), n + 1) << title << ": a copy kept twice";
-        EXPECT_EQ(list.Text(n++), title);
+        ASSERT_TRUE(k.KeptMoreThan(n)) << title;
+        EXPECT_EQ(k.list.Count(), n + 1) << title << ": a copy kept twice";
+        EXPECT_EQ(k.list.Text(n++), title);
     }
-    PostMessageA(hMain, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(keeper.WaitForExit(10000));
-    DeleteSettings();
 }
 
 // A viewer heading the chain stops answering, as one busy with a slow
@@ -465,19 +465,13 @@ TEST(EndToEnd, ABusyViewerAheadOfTheKeeperHoldsItUpNotWhileItRejoinsTheChain)
 {
     TestWindow source{"Source"};
     ASSERT_TRUE(EmptyTheClipboard(source.hwnd()));
-    DeleteSettings();
-    ASSERT_TRUE(WriteOptions(0, 0, 0, 1));
-    ChildProcess keeper("\"" + ProgramPath() + "\"");
-    const HWND hMain = MainWindowOf(keeper);
-    ASSERT_NE(hMain, nullptr);
-    const RemoteList list(keeper.Handle(), FindWindowExA(hMain, nullptr, WC_LISTVIEWA, nullptr));
+    const Keeper k(0, 1);
     ClipboardViewer head(ClipboardViewer::Thread::OwnThread);
-    ASSERT_EQ(head.next(), hMain);
+    ASSERT_EQ(head.next(), k.hMain);
     int nCopies = 0;
     auto copy = [&] {
-        ++nCopies;
         ASSERT_TRUE(source.Offer({{CF_TEXT, TextBytes("copie " + std::to_string(nCopies))}}));
-        ASSERT_TRUE(PumpUntil([&] { return list.Count() >= nCopies; })) << "copy " << nCopies << " not kept";
+        ASSERT_TRUE(k.KeptMoreThan(nCopies++)) << "copy " << nCopies << " not kept";
     };
     head.Hang();
     copy();
@@ -492,14 +486,11 @@ TEST(EndToEnd, ABusyViewerAheadOfTheKeeperHoldsItUpNotWhileItRejoinsTheChain)
     // and the viewer hears changes again.
     ASSERT_TRUE(PumpUntil([&] { return head.PassedOn() >= 2; }));
     copy();
-    ASSERT_TRUE(PumpUntil([&] { return GetClipboardViewer() == hMain; }));
+    ASSERT_TRUE(PumpUntil([&] { return GetClipboardViewer() == k.hMain; }));
     const int nHeard = head.Draws();
     copy();
     EXPECT_TRUE(PumpUntil([&] { return head.Draws() > nHeard; }));
-    EXPECT_EQ(list.Count(), nCopies) << "a copy kept twice, or the rejoining kept as one";
-    PostMessageA(hMain, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(keeper.WaitForExit(10000));
-    DeleteSettings();
+    EXPECT_EQ(k.list.Count(), nCopies) << "a copy kept twice, or the rejoining kept as one";
 }
 
 // UTF-16 text as a clipboard block, with its NUL.
@@ -518,8 +509,8 @@ TEST(EndToEnd, TextInEveryScriptIsShownAsWritten)
 {
     const std::wstring title = L"\u0417\u0430\u043c\u0435\u0442\u043a\u0438 \u2014 \u30e1\u30e2 \U0001F4DD";
     const std::wstring text = L"\u041f\u0440\u0438\u0432\u0435\u0442, \u4e16\u754c \U0001F600 \u2192 d\u00e9j\u00e0 vu";
-    const std::wstring files = L"C:\\Donn\u00e9es\\\u65e5\u672c\u8a9e.txt\r\nD:\\\u0424\u0430\u0439\u043b "
-                               L"\u0395\u03bb\u03bb\u03b7\u03bd\u03b9\u03ba\u03ac \U0001F600.doc\r\n";
+    const std::wstring files[] = {L"C:\\Donn\u00e9es\\\u65e5\u672c\u8a9e.txt",
+                                  L"D:\\\u0424\u0430\u0439\u043b \u0395\u03bb\u03bb\u03b7\u03bd\u03b9\u03ba\u03ac \U0001F600.doc"};
     const std::wstring renamed = L"\u03a9\u03bc\u03ad\u03b3\u03b1 \u2605 \u042e\u0433";
     const std::wstring typed = L"\u0418\u043c\u044f \u2713 \u540d\u524d";
     const std::wstring format = L"\u0424\u043e\u0440\u043c\u0430\u0442 \u2603 \u0434\u0430\u043d\u043d\u044b\u0445";
@@ -527,104 +518,95 @@ TEST(EndToEnd, TextInEveryScriptIsShownAsWritten)
     const HWND hSource = CreateWindowExW(0, L"STATIC", title.c_str(), WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
                                          nullptr, nullptr);
     ASSERT_TRUE(EmptyTheClipboard(hSource));
-    DeleteSettings();
-    ASSERT_TRUE(WriteOptions(1, 0, 0, 1));
-    ChildProcess keeper("\"" + ProgramPath() + "\"");
-    const HWND hMain = MainWindowOf(keeper);
-    ASSERT_NE(hMain, nullptr);
-    const RemoteList list(keeper.Handle(), FindWindowExA(hMain, nullptr, WC_LISTVIEWA, nullptr));
+    const Keeper k(1, 1);
+    ASSERT_NE(k.hMain, nullptr);
+    auto copied = [&](UINT nFormat, const Bytes& bytes) {
+        const int n = k.list.Count();
+        EXPECT_TRUE(OpenClipboard(hSource) && EmptyClipboard() && SetClipboardData(nFormat, GlobalFromBytes(bytes)));
+        CloseClipboard();
+        EXPECT_TRUE(k.KeptMoreThan(n));
+        return n;
+    };
     auto dialog = [&](const char* pszTitle) {
         HWND h = nullptr;
-        PumpUntil([&] { return (h = FindProcessWindow(keeper.Id(), "#32770", pszTitle)) != nullptr; });
+        PumpUntil([&] { return (h = FindProcessWindow(k.process.Id(), "#32770", pszTitle)) != nullptr; });
         return h;
     };
-    auto copied = [&](std::vector<SourceFormat> formats) {
-        const int n = list.Count();
-        ASSERT_TRUE(OpenClipboard(hSource) && EmptyClipboard());
-        for (const SourceFormat& f : formats)
-            SetClipboardData(f.id, GlobalFromBytes(f.bytes));
-        CloseClipboard();
-        ASSERT_TRUE(PumpUntil([&] { return list.Count() > n; }));
+    // What a control of a dialog of the keeper's shows, the dialog closed after.
+    auto shown = [&](const char* pszTitle, int nID, const std::function<std::wstring(HWND)>& read) {
+        const HWND h = dialog(pszTitle);
+        const std::wstring text = read(GetDlgItem(h, nID));
+        PostMessageA(h, WM_CLOSE, 0, 0);
+        PumpUntil([&] { return !IsWindow(h); });
+        return text;
     };
-    // The text of the preview of clip i, closed again.
-    auto preview = [&](int i) {
-        EXPECT_TRUE(list.SelectOnly(i) && list.PostNotify(hMain, static_cast<UINT>(NM_RCLICK)));
-        const HWND hPreview = dialog("Aper\xe7u : Texte") != nullptr ? dialog("Aper\xe7u : Texte") : dialog("Aper\xe7u : Fichiers");
-        const std::wstring shown = SentTextW(GetDlgItem(hPreview, IDC_PREVIEW_EDIT));
-        PostMessageA(hPreview, WM_CLOSE, 0, 0);
-        PumpUntil([&] { return !IsWindow(hPreview); });
-        return shown;
+    auto preview = [&](const char* pszTitle, int i) {
+        EXPECT_TRUE(k.list.SelectOnly(i) && k.list.PostNotify(k.hMain, static_cast<UINT>(NM_RCLICK)));
+        return shown(pszTitle, IDC_PREVIEW_EDIT, SentTextW);
     };
-    // Types into what has the focus in that window, then Enter.
+    // Real keys, as an input method types them, then Enter, into a window brought to the front.
     auto type = [&](HWND hWnd, const std::wstring& keys) {
         SetForegroundWindow(hWnd);
         TypeText(keys);
         PressKeys({VK_RETURN});
     };
     auto named = [&](const std::wstring& keys) {
-        const int n = list.Count();
-        PostMessageA(hMain, WM_COMMAND, ID_EDITION_COLLER, 0);
+        const int n = k.list.Count();
+        PostMessageA(k.hMain, WM_COMMAND, ID_EDITION_COLLER, 0);
         type(dialog("Ajouter"), keys);
-        EXPECT_TRUE(PumpUntil([&] { return list.Count() > n; }));
-        return list.TextW(n);
+        return k.KeptMoreThan(n) ? k.list.TextW(n) : L"";
     };
-    std::wstring formatRow;
-    const UINT cfNamed = RegisterClipboardFormatW(format.c_str());
     Bytes drop(20, 0);
     drop[0] = 20;
     drop[16] = 1;  // wide names
-    for (std::size_t start = 0, end; (end = files.find(L"\r\n", start)) != std::wstring::npos; start = end + 2) {
-        const Bytes name = WideBytes(files.substr(start, end - start));
+    for (const std::wstring& file : {files[0], files[1], std::wstring()}) {
+        const Bytes name = WideBytes(file);
         drop.insert(drop.end(), name.begin(), name.end());
     }
-    drop.insert(drop.end(), {0, 0});
     const struct {
         const char* pszWhat;
         std::function<std::wstring()> shown;
         std::wstring expected;
     } rows[] = {
-        {"a title", [&] { copied({{CF_TEXT, TextBytes("x")}}); return list.TextW(0); }, title},
-        {"part 0", [&] { return list.StatusW(GetDlgItem(hMain, IDC_STATUSBAR), 0); }, L"Dans le presse-papier : " + title},
-        {"a Unicode text", [&] { copied({{CF_UNICODETEXT, WideBytes(text)}}); return preview(1); }, text},
-        {"a wide file list", [&] { copied({{CF_HDROP, drop}}); return preview(2); }, files},
+        {"a title", [&] { return k.list.TextW(copied(CF_TEXT, TextBytes("x"))); }, title},
+        {"part 0", [&] { return k.list.TextW(0, GetDlgItem(k.hMain, IDC_STATUSBAR)); }, L"Dans le presse-papier : " + title},
+        {"a Unicode text", [&] { return preview("Aper\xe7u : Texte", copied(CF_UNICODETEXT, WideBytes(text))); }, text},
+        {"a wide file list", [&] { return preview("Aper\xe7u : Fichiers", copied(CF_HDROP, drop)); },
+         files[0] + L"\r\n" + files[1] + L"\r\n"},
         {"a rename",
          [&] {
-             list.SelectOnly(0);
-             PostMessageA(hMain, WM_COMMAND, ID_EDITION_RENOMMER, 0);
-             PumpUntil([&] { return FindWindowExA(FindWindowExA(hMain, nullptr, WC_LISTVIEWA, nullptr), nullptr, "Edit", nullptr); });
-             type(hMain, renamed);
-             PumpUntil([&] { return list.TextW(0) == renamed; });
-             return list.TextW(0);
+             k.list.SelectOnly(0);
+             PostMessageA(k.hMain, WM_COMMAND, ID_EDITION_RENOMMER, 0);
+             PumpUntil([&] { return FindWindowExA(GetDlgItem(k.hMain, IDC_CLIPLIST), nullptr, "Edit", nullptr); });
+             type(k.hMain, renamed);
+             PumpUntil([&] { return k.list.TextW(0) == renamed; });
+             return k.list.TextW(0);
          },
          renamed},
-        {"a typed name", [&] { PostMessageA(hMain, WM_COMMAND, ID_OPTIONS_NOMMAGEAUTOMATIQUE, 0); return named(typed); }, typed},
+        {"a typed name", [&] { PostMessageA(k.hMain, WM_COMMAND, ID_OPTIONS_NOMMAGEAUTOMATIQUE, 0); return named(typed); }, typed},
         {"fifty letters of a name typed with more", [&] { return named(std::wstring(51, L'\u0416')); }, std::wstring(50, L'\u0416')},
         {"a format's name",
          [&] {
-             copied({{cfNamed, PatternBytes(4, 5)}});
-             PostMessageA(hMain, WM_COMMAND, ID_EDITION_FORMATS, 0);
-             const HWND hFormats = dialog("Contenu du Clipboard");
-             const RemoteList rows(keeper.Handle(), GetDlgItem(hFormats, IDC_CLIPLIST));
-             for (int i = 0; i < rows.Count(); ++i)
-                 if (rows.TextW(i) == format)
-                     formatRow = rows.TextW(i);
-             PostMessageA(hFormats, WM_CLOSE, 0, 0);
-             PumpUntil([&] { return !IsWindow(hFormats); });
-             return formatRow;
+             copied(RegisterClipboardFormatW(format.c_str()), PatternBytes(4, 5));
+             PostMessageA(k.hMain, WM_COMMAND, ID_EDITION_FORMATS, 0);
+             return shown("Contenu du Clipboard", IDC_CLIPLIST, [&](HWND hRows) {
+                 const RemoteList rows(k.process.Handle(), hRows);
+                 for (int i = 0; i < rows.Count(); ++i)
+                     if (rows.TextW(i) == format)
+                         return format;
+                 return std::wstring();
+             });
          },
          format},
     };
     for (const auto& r : rows)
         EXPECT_EQ(r.shown(), r.expected) << r.pszWhat;
-    SaveWindowPicture(hMain, "main_window_scripts");
+    SaveWindowPicture(k.hMain, "main_window_scripts");
     // An 8-bit reader gets the names in its code page, as the system converts them.
     char szAnsi[64] = {};
     WideCharToMultiByte(CP_ACP, 0, renamed.c_str(), -1, szAnsi, sizeof szAnsi, nullptr, nullptr);
-    EXPECT_EQ(list.Text(0), szAnsi);
-    PostMessageA(hMain, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(keeper.WaitForExit(10000));
+    EXPECT_EQ(k.list.Text(0), szAnsi);
     DestroyWindow(hSource);
-    DeleteSettings();
 }
 
 FILETIME SettingsWritten()
@@ -688,13 +670,10 @@ TEST(EndToEnd, EveryDialogOpensInTheProgramItself)
             EXPECT_EQ(dwResult, 0u);
         };
     };
-    auto count = [&](const char* pszTitle) {
+    auto count = [&](const char* pszTitle) {  // the keeper's: this process has no dialog
         int n = 0;
-        for (HWND h = nullptr; (h = FindWindowExA(nullptr, h, "#32770", pszTitle)) != nullptr;) {
-            DWORD dwId = 0;
-            GetWindowThreadProcessId(h, &dwId);
-            n += dwId == keeper.Id() && IsWindowVisible(h);
-        }
+        for (HWND h = nullptr; (h = FindWindowExA(nullptr, h, "#32770", pszTitle)) != nullptr;)
+            n += IsWindowVisible(h);
         return n;
     };
     const struct {
