@@ -62,6 +62,7 @@ session_install_fonts() {
   [ -n "$link" ] && ! grep -qF "\"Tahoma\"=str(7):\"$link\"" "$WINEPREFIX/system.reg" 2>/dev/null || return 0
   wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v Tahoma \
     /t REG_MULTI_SZ /d "${link%\\0}" /f >/dev/null 2>&1 || true
+  wineserver -w  # written to the prefix, and no server left for the caller to find
 }
 
 # session_make_prefix DIR: a new 64-bit Wine prefix in DIR with Wine's fonts

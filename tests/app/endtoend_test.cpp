@@ -187,7 +187,9 @@ public:
     std::wstring TextW(int i, HWND hStatus = nullptr) const
     {
         auto* pText = reinterpret_cast<wchar_t*>(static_cast<char*>(m_pRemote) + sizeof(LVITEMW));
-        const LVITEMW item{0, 0, 0, 0, 0, pText, kTextMax / 2};
+        LVITEMW item{};
+        item.pszText = pText;
+        item.cchTextMax = kTextMax / 2;
         WriteProcessMemory(m_hProcess, m_pRemote, &item, sizeof item, nullptr);
         const LRESULT n = hStatus != nullptr ? LOWORD(SendMessageW(hStatus, SB_GETTEXTW, i, reinterpret_cast<LPARAM>(pText)))
                                              : SendMessageW(m_hList, LVM_GETITEMTEXTW, i, reinterpret_cast<LPARAM>(m_pRemote));
