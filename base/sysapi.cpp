@@ -26,6 +26,7 @@ SysApi& Sys()
         ::GetClipboardFormatNameW, ::GetOpenClipboardWindow, ::IsClipboardFormatAvailable,
         User32Function<BOOL(WINAPI*)(HWND)>("AddClipboardFormatListener"),
         User32Function<BOOL(WINAPI*)(HWND)>("RemoveClipboardFormatListener"),
+        ::ChangeClipboardChain,
         ::GlobalAlloc,        ::GlobalFree,       ::GlobalLock,
         ::GlobalUnlock,       ::GlobalSize,       ::VirtualAlloc,
         ::VirtualFree,        ::HeapAlloc,

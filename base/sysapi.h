@@ -23,6 +23,8 @@ struct SysApi {
     // without them.
     BOOL(WINAPI* AddClipboardFormatListener)(HWND);
     BOOL(WINAPI* RemoveClipboardFormatListener)(HWND);
+    // Leaving the viewer chain waits on the viewers ahead of us.
+    BOOL(WINAPI* ChangeClipboardChain)(HWND, HWND);
 
     // Memory
     HGLOBAL(WINAPI* GlobalAlloc)(UINT, SIZE_T);

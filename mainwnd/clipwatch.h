@@ -64,6 +64,7 @@ public:
         bool bStopChainCheck;  // the check started by ListenerNotice
     };
     Leaving Leave();
+    bool InChain() const { return m_bInChain; }
 
     // The chain brought a notice: it works.
     void ChainNotice(Sequence nSequence);

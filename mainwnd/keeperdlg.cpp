@@ -43,6 +43,8 @@ CKeeperDlg::CKeeperDlg(CWnd* pParent)
 CKeeperDlg::~CKeeperDlg()
 {
     delete m_pImageList;  // only if teardown never ran
+    if (m_hRemoval != nullptr)
+        ::CloseHandle(m_hRemoval);
     if (m_hIcon != nullptr)
         ::DestroyIcon(m_hIcon);
     if (m_hSmallIcon != nullptr)

@@ -99,6 +99,10 @@ private:
     CImageList* m_pImageList;
     CInfoStatusBar m_wndStatusBar;
     HWND m_hNextViewer;
+    // The removal from the chain still under way (its thread), if one is,
+    // and how many waits for it are nested in one another.
+    HANDLE m_hRemoval = nullptr;
+    int m_nRemovalWaits = 0;
     HICON m_hIcon;
     HICON m_hSmallIcon;
     int m_nClipCount;

@@ -27,7 +27,7 @@ DWORD WINAPI RemoveFromChain(void* pv)
 {
     const Removal removal = *static_cast<Removal*>(pv);
     delete static_cast<Removal*>(pv);
-    ::ChangeClipboardChain(removal.hWnd, removal.hNext);
+    Sys().ChangeClipboardChain(removal.hWnd, removal.hNext);
     return 0;
 }
 
@@ -64,24 +64,39 @@ bool CKeeperDlg::LeaveChainWithin(DWORD dwWaitMs)
     // The call is made from a thread of its own (neither Windows nor Wine
     // ties it to the window's thread), and the window answers what is sent
     // to it meanwhile, viewers of its own thread included.
-    auto* pRemoval = new Removal{m_hWnd, m_hNextViewer};
-    const HANDLE hThread = ::CreateThread(nullptr, 0, RemoveFromChain, pRemoval, 0, nullptr);
-    if (hThread == nullptr) {
-        delete pRemoval;
-        ::ChangeClipboardChain(m_hWnd, m_hNextViewer);
-        return true;
+    // One removal at a time: one that outlasted an earlier wait is still
+    // under way, and a second started beside it could end before it, let
+    // the window rejoin, and be followed by the late one taking the window
+    // out again. A later wait waits for the one under way.
+    if (m_hRemoval == nullptr) {
+        auto* pRemoval = new Removal{m_hWnd, m_hNextViewer};
+        m_hRemoval = ::CreateThread(nullptr, 0, RemoveFromChain, pRemoval, 0, nullptr);
+        if (m_hRemoval == nullptr) {
+            delete pRemoval;
+            Sys().ChangeClipboardChain(m_hWnd, m_hNextViewer);
+            return true;
+        }
     }
+    const HANDLE hRemoval = m_hRemoval;
+    ++m_nRemovalWaits;
     const DWORD dwStart = ::GetTickCount();
     DWORD dwWait = 0;
     for (DWORD dwSpent = 0; dwSpent < dwWaitMs; dwSpent = ::GetTickCount() - dwStart) {
-        dwWait = ::MsgWaitForMultipleObjects(1, &hThread, FALSE, dwWaitMs - dwSpent, QS_SENDMESSAGE);
+        dwWait = ::MsgWaitForMultipleObjects(1, &hRemoval, FALSE, dwWaitMs - dwSpent, QS_SENDMESSAGE);
         if (dwWait != WAIT_OBJECT_0 + 1)
             break;
         MSG msg;
         ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
-    ::CloseHandle(hThread);
-    return dwWait == WAIT_OBJECT_0;
+    --m_nRemovalWaits;
+    const bool bDone = ::WaitForSingleObject(hRemoval, 0) == WAIT_OBJECT_0;
+    // A wait inside this one (the session's end, sent meanwhile) waited on
+    // the same handle: the outermost wait closes it.
+    if (bDone && m_nRemovalWaits == 0) {
+        ::CloseHandle(hRemoval);
+        m_hRemoval = nullptr;
+    }
+    return bDone;
 }
 
 void CKeeperDlg::OnDrawClipboard()
@@ -137,6 +152,10 @@ void CKeeperDlg::RejoinViewerChain()
     // Taken out of the chain first, so that it is never in it twice. A
     // head viewer busy for longer leaves the rejoining to the next change.
     if (!LeaveChainWithin(kRejoinWaitMs))
+        return;
+    // The session may have ended during the wait: the window has left for
+    // good, and a dead viewer would cut off those after it.
+    if (!m_watch.InChain())
         return;
     const HWND hNext = m_hNextViewer;
     // The notice of joining brings no change: it finds the change handled

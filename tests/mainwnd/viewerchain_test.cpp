@@ -6,6 +6,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <utility>
@@ -461,6 +462,60 @@ TEST_F(ViewerChain, AnAutomaticCaptureOfAClipboardHeldOpenIsTriedAgainLaterOrSai
             g_hBusyFor = nullptr;
         });
     EXPECT_TRUE(RunMainWindow(script));
+}
+
+// The first removal from the chain held until the test lets it go, as a
+// loaded machine can hold a thread past the rejoining's wait; or, once
+// g_bEndSessionDuring is set, one during which the session ends.
+std::atomic<int> g_nRemovals{0};
+std::atomic<bool> g_bFirstRemoved{false};
+std::atomic<bool> g_bEndSessionDuring{false};
+HANDLE g_hLetGo = nullptr;
+BOOL WINAPI HeldRemoval(HWND hWnd, HWND hNext)
+{
+    const bool bFirst = g_nRemovals++ == 0;
+    if (bFirst)
+        WaitForSingleObject(g_hLetGo, 10000);
+    if (g_bEndSessionDuring) {
+        SendNotifyMessageW(hWnd, WM_ENDSESSION, TRUE, 0);
+        Sleep(200);  // handled by the waiting window meanwhile
+    }
+    const BOOL bDone = ::ChangeClipboardChain(hWnd, hNext);
+    g_bFirstRemoved = g_bFirstRemoved || bFirst;
+    return bDone;
+}
+
+TEST_F(ViewerChain, ARejoiningWaitsForTheRemovalUnderWayAndNoneFollowsTheSessionsEnd)
+{
+    SysOverride<decltype(SysApi::ChangeClipboardChain)> held{&SysApi::ChangeClipboardChain, HeldRemoval};
+    g_hLetGo = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::unique_ptr<ClipboardViewer> head;
+    ModalScript script;
+    script
+        .Then([&] { head = std::make_unique<ClipboardViewer>(ClipboardViewer::Thread::OwnThread); })
+        .Then([&] {
+            ASSERT_EQ(head->next(), Wnd());
+            RejoinChain();  // its removal outlasts the wait: left for the next try
+            RejoinChain();  // which waits for that one, still under way
+            EXPECT_EQ(GetClipboardViewer(), head->hwnd());
+            SetEvent(g_hLetGo);
+        })
+        .Await([] { return g_bFirstRemoved.load(); })
+        .Then([&] {
+            EXPECT_EQ(GetClipboardViewer(), head->hwnd()) << "a second removal ran, and the late first took the window out";
+            RejoinChain();
+            EXPECT_EQ(GetClipboardViewer(), Wnd());
+            EXPECT_EQ(NextViewer(), head->hwnd());
+            const int nDraws = head->Draws();
+            ASSERT_TRUE(source.Offer({{CF_TEXT, TextBytes("entendue")}}));
+            EXPECT_EQ(head->Draws(), nDraws + 1);
+            g_bEndSessionDuring = true;
+            RejoinChain();
+            EXPECT_EQ(GetClipboardViewer(), head->hwnd()) << "rejoined once the session had ended";
+        });
+    EXPECT_TRUE(RunMainWindow(script));
+    g_bEndSessionDuring = false;
+    CloseHandle(g_hLetGo);
 }
 
 }  // namespace

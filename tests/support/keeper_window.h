@@ -51,6 +51,8 @@ protected:
     bool& EditingLabel() { return dlg.m_bEditingLabel; }
     bool SkipNextCapture() const { return dlg.m_watch.SkipsNextChange(); }
     HWND NextViewer() const { return dlg.m_hNextViewer; }
+    // What the window does once the chain has stayed silent past its grace time.
+    void RejoinChain() { dlg.RejoinViewerChain(); }
     HICON Icon() const { return dlg.m_hIcon; }
     HACCEL Accelerators() const { return dlg.m_hAccel; }
     UINT Dpi() const { return dlg.m_nDpi; }
