@@ -31,6 +31,12 @@ DWORD WINAPI RemoveFromChain(void* pv)
     return 0;
 }
 
+// Ends the change the watch began, on every way out of its handling.
+struct ChangeEnd {
+    CClipboardWatch& watch;
+    ~ChangeEnd() { watch.EndChange(); }
+};
+
 }  // namespace
 
 void CKeeperDlg::JoinViewerChain()
@@ -125,10 +131,7 @@ void CKeeperDlg::OnTimer(UINT_PTR nIDEvent)
     } else if (nIDEvent == kCaptureRetryTimer) {
         KillTimer(kCaptureRetryTimer);
         if (m_watch.RetryDue()) {
-            struct End {
-                CClipboardWatch& watch;
-                ~End() { watch.EndChange(); }
-            } end{m_watch};
+            const ChangeEnd end{m_watch};
             StoreClipboard(true, true);
         }
     } else {
@@ -201,10 +204,7 @@ void CKeeperDlg::OnClipboardChange()
                              theKeeperApp.m_bAutoPaste != 0});
     if (!change.bNew)
         return;
-    struct End {
-        CClipboardWatch& watch;
-        ~End() { watch.EndChange(); }
-    } end{m_watch};
+    const ChangeEnd end{m_watch};
 
     if (change.bNameOwner) {
         CString strTitle;
