@@ -2,6 +2,12 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+#include <cwchar>
+#include <string>
+
+#include "base/utf8.h"
+
 namespace {
 
 // A function of a system module that older systems lack, or null.
@@ -42,4 +48,17 @@ SysApi& Sys()
         ::Shell_NotifyIconW,  ::TrackPopupMenuEx,
     };
     return api;
+}
+
+CString SysClipboardFormatName(UINT nFormat, int nMaxChars)
+{
+    std::wstring name(static_cast<std::size_t>(nMaxChars) + 1, L'\0');
+    int nLen = Sys().GetClipboardFormatNameW(nFormat, name.data(), nMaxChars + 1);
+    // Some systems report a name that does not fit as no name at all, yet
+    // fill the buffer with its beginning: a long name is cut, not lost.
+    if (nLen <= 0)
+        nLen = static_cast<int>(std::wcslen(name.c_str()));
+    const std::string utf8 = Utf8FromUtf16(reinterpret_cast<const char16_t*>(name.c_str()),
+                                           static_cast<std::size_t>(std::min(nLen, nMaxChars)));
+    return CString(utf8.data(), static_cast<int>(utf8.size()));
 }

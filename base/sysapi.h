@@ -8,6 +8,8 @@
 
 #include <shellapi.h>
 
+#include "base/cstring.h"
+
 struct SysApi {
     // Clipboard
     BOOL(WINAPI* OpenClipboard)(HWND);
@@ -71,3 +73,7 @@ struct SysApi {
 
 // The table in use. Tests change single entries and put them back.
 SysApi& Sys();
+
+// A registered clipboard format's name in UTF-8, of at most nMaxChars
+// characters, through Sys(); empty for a format without one.
+CString SysClipboardFormatName(UINT nFormat, int nMaxChars);

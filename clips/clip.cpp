@@ -7,7 +7,6 @@
 
 #include "clips/clipkind.h"
 #include "base/sysapi.h"
-#include "fw/conv.h"
 
 namespace {
 
@@ -134,7 +133,7 @@ const std::string& RegisteredFormatName(UINT nFormat)
     if (it != cache.end())
         return it->second;
 
-    const CString name = AfxGetClipboardFormatName(nFormat, static_cast<int>(CLIP_NAME_BUFFER) - 1);
+    const CString name = SysClipboardFormatName(nFormat, static_cast<int>(CLIP_NAME_BUFFER) - 1);
     if (name.IsEmpty())
         return kNone;  // not registered (yet): ask again next time
     return cache.emplace(nFormat, std::string(name.GetString(), static_cast<std::size_t>(name.GetLength()))).first->second;

@@ -80,7 +80,7 @@ void CFormatListDlg::FillFormatList()
     for (UINT nFormat = Sys().EnumClipboardFormats(0); nFormat != 0;
          nFormat = Sys().EnumClipboardFormats(nFormat), ++nRow) {
         // A registered name in any script, else the standard one.
-        CString strName = AfxGetClipboardFormatName(nFormat, 254);
+        CString strName = SysClipboardFormatName(nFormat, 254);
         if (strName.IsEmpty())
             strName = StandardFormatName(nFormat);
 

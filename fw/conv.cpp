@@ -1,6 +1,5 @@
 #include "fw/conv.h"
 
-#include <cwchar>
 #include <string>
 
 #include "base/sysapi.h"
@@ -22,15 +21,4 @@ CString AfxUtf8FromAnsi(std::string_view text)
 {
     const CA2W wide(text, CP_ACP);
     return CW2A(wide.String().c_str(), static_cast<int>(wide.String().size()));
-}
-
-CString AfxGetClipboardFormatName(UINT nFormat, int nMaxChars)
-{
-    std::wstring name(static_cast<std::size_t>(nMaxChars) + 1, L'\0');
-    int nLen = Sys().GetClipboardFormatNameW(nFormat, name.data(), nMaxChars + 1);
-    // Some systems report a name that does not fit as no name at all, yet
-    // fill the buffer with its beginning: a long name is cut, not lost.
-    if (nLen <= 0)
-        nLen = static_cast<int>(std::wcslen(name.c_str()));
-    return CW2A(name.c_str(), nLen > nMaxChars ? nMaxChars : nLen);
 }

@@ -47,6 +47,3 @@ private:
 CString CW2A(LPCWSTR psz, int nLength = -1);
 // Bytes in the system's ANSI code page (an 8-bit clipboard text) as UTF-8.
 CString AfxUtf8FromAnsi(std::string_view text);
-// A registered clipboard format's name, of at most nMaxChars characters,
-// through Sys(); empty for a format without one.
-CString AfxGetClipboardFormatName(UINT nFormat, int nMaxChars);
