@@ -1,6 +1,7 @@
 #include "dialogs/namedlg.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "res/resource.h"
 
@@ -36,8 +37,7 @@ void CNameDlg::FitLabelToText()
 {
     HWND hLabel = nullptr;
     for (HWND h = ::GetWindow(m_hWnd, GW_CHILD); h != nullptr; h = ::GetWindow(h, GW_HWNDNEXT)) {
-        wchar_t szClass[16];
-        if (::GetClassNameW(h, szClass, 16) > 0 && lstrcmpiW(szClass, L"Static") == 0) {
+        if (_stricmp(GetClassNameOf(h), "Static") == 0) {
             hLabel = h;
             break;
         }
@@ -46,14 +46,13 @@ void CNameDlg::FitLabelToText()
     if (hLabel == nullptr || hEdit == nullptr)
         return;
 
-    const CA2W text(GetWindowTextOf(hLabel));
     SIZE extent{};
-    const HDC hDC = ::GetDC(hLabel);
-    const HGDIOBJ hOld = ::SelectObject(hDC, reinterpret_cast<HFONT>(::SendMessageW(hLabel, WM_GETFONT, 0, 0)));
-    const BOOL bMeasured =
-        ::GetTextExtentPoint32W(hDC, text, static_cast<int>(text.String().size()), &extent);
-    ::SelectObject(hDC, hOld);
-    ::ReleaseDC(hLabel, hDC);
+    CDC dc;
+    dc.m_hDC = ::GetDC(hLabel);
+    const HGDIOBJ hOld = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(hLabel, WM_GETFONT, 0, 0)));
+    const BOOL bMeasured = dc.GetTextExtent(GetWindowTextOf(hLabel), &extent);
+    ::SelectObject(dc, hOld);
+    ::ReleaseDC(hLabel, dc);
     if (!bMeasured)
         return;
 

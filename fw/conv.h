@@ -47,3 +47,12 @@ private:
 CString CW2A(LPCWSTR psz, int nLength = -1);
 // Bytes in the system's ANSI code page (an 8-bit clipboard text) as UTF-8.
 CString AfxUtf8FromAnsi(std::string_view text);
+
+// The system's paths, which may name folders in any script: a module's file,
+// the Windows folder and the system folder; empty where the system gives none.
+CString AfxGetModuleFileName(HMODULE hModule);
+CString AfxGetWindowsDirectory();
+CString AfxGetSystemDirectory();
+bool AfxFileExists(LPCSTR lpszPath);
+// Opens a file with the program given, through Sys().
+HINSTANCE AfxShellOpen(HWND hWnd, LPCSTR lpszProgram, LPCSTR lpszParameters, LPCSTR lpszDirectory);

@@ -15,3 +15,9 @@ int CDC::DrawText(LPCSTR lpszText, LPRECT lpRect, UINT nFormat)
 {
     return ::DrawTextW(m_hDC, CA2W(lpszText), -1, lpRect, nFormat);
 }
+
+BOOL CDC::GetTextExtent(LPCSTR lpszText, SIZE* pSize) const
+{
+    const CA2W text(lpszText);
+    return ::GetTextExtentPoint32W(m_hDC, text, static_cast<int>(text.String().size()), pSize);
+}

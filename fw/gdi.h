@@ -19,6 +19,8 @@ public:
     BOOL DrawIcon(int x, int y, HICON hIcon) { return ::DrawIcon(m_hDC, x, y, hIcon); }
     // The text is UTF-8.
     int DrawText(LPCSTR lpszText, LPRECT lpRect, UINT nFormat);
+    // The size the UTF-8 text takes on one line in the selected font.
+    BOOL GetTextExtent(LPCSTR lpszText, SIZE* pSize) const;
 };
 
 class CPaintDC : public CDC {

@@ -16,9 +16,7 @@ CWinApp::CWinApp(LPCSTR lpszAppName)
     if (lpszAppName != nullptr) {
         m_strAppName = lpszAppName;
     } else {
-        wchar_t szPath[MAX_PATH] = {};
-        ::GetModuleFileNameW(nullptr, szPath, MAX_PATH);
-        CString strName = CW2A(szPath);
+        CString strName = AfxGetModuleFileName(nullptr);
         strName = strName.Mid(strName.ReverseFind('\\') + 1);
         const int nDot = strName.ReverseFind('.');
         m_strAppName = nDot >= 0 ? strName.Left(nDot) : strName;

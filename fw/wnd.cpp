@@ -209,6 +209,13 @@ CString CWnd::GetWindowTextOf(HWND hWnd)
     return CW2A(text.c_str(), nCopied > 0 ? nCopied : 0);
 }
 
+CString CWnd::GetClassNameOf(HWND hWnd)
+{
+    wchar_t szClass[257];  // a class name has at most 256 characters
+    const int nLen = ::GetClassNameW(hWnd, szClass, 257);
+    return CW2A(szClass, nLen > 0 ? nLen : 0);
+}
+
 void CWnd::SetWindowText(LPCSTR lpszString) { ::SetWindowTextW(m_hWnd, CA2W(lpszString)); }
 
 UINT CWnd::GetDpi() const

@@ -76,6 +76,7 @@ public:
     // The whole text of any window, however long, in any script: the
     // caption of another program's window, a control's text.
     static CString GetWindowTextOf(HWND hWnd);
+    static CString GetClassNameOf(HWND hWnd);
 
     // The DPI the window is shown at: the window's own where the system
     // tells it (a program aware of each monitor's scale), else the screen's.

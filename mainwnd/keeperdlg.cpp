@@ -363,24 +363,20 @@ void CKeeperDlg::OnEditionFormats()
 void CKeeperDlg::OnAideAide()
 {
     // Paths in any script: a portable copy may lie in a folder of any name.
-    wchar_t szModule[MAX_PATH] = {};
-    ::GetModuleFileNameW(AfxGetInstanceHandle(), szModule, MAX_PATH);
-    const CString strPath = CW2A(szModule);
+    const CString strPath = AfxGetModuleFileName(AfxGetInstanceHandle());
     // By its full path: a bare name is looked for in the program's folder
     // and the current one first, where a portable copy's download folder
     // may hold any "notepad.exe".
-    wchar_t szSystem[MAX_PATH] = {};
     CString strEditor;
-    if (const UINT n = ::GetWindowsDirectoryW(szSystem, MAX_PATH); n > 0 && n < MAX_PATH)
-        strEditor = EditorPath(CW2A(szSystem));
-    if (strEditor.IsEmpty() || ::GetFileAttributesW(CA2W(strEditor)) == INVALID_FILE_ATTRIBUTES) {
-        if (const UINT n = ::GetSystemDirectoryW(szSystem, MAX_PATH); n > 0 && n < MAX_PATH)
-            strEditor = EditorPath(CW2A(szSystem));
+    if (const CString strWindows = AfxGetWindowsDirectory(); !strWindows.IsEmpty())
+        strEditor = EditorPath(strWindows);
+    if (strEditor.IsEmpty() || !AfxFileExists(strEditor)) {
+        if (const CString strSystem = AfxGetSystemDirectory(); !strSystem.IsEmpty())
+            strEditor = EditorPath(strSystem);
     }
     if (strEditor.IsEmpty())
         return;  // no system folder: nothing that can be trusted to run
-    Sys().ShellExecuteW(m_hWnd, L"open", CA2W(strEditor), CA2W(HelpFileParameter(strPath)),
-                        CA2W(ProgramFolder(strPath)), SW_SHOWNORMAL);
+    AfxShellOpen(m_hWnd, strEditor, HelpFileParameter(strPath), ProgramFolder(strPath));
 }
 
 void CKeeperDlg::SetStatusText(int nPart, const char* pszText) { m_wndStatusBar.SetText(pszText, nPart, 0); }
