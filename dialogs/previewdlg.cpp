@@ -58,8 +58,8 @@ const CClipFormat* CPreviewDlg::RecordToShow(const CClipFormat* pFirst)
         else if (p->m_nFormat == CF_UNICODETEXT && pWide == nullptr)
             pWide = p;
     }
-    const bool bWideHasText = pWide != nullptr && pWide->m_pData != nullptr && pWide->m_dwSize >= 2 &&
-                              (static_cast<const BYTE*>(pWide->m_pData)[0] | static_cast<const BYTE*>(pWide->m_pData)[1]) != 0;
+    const auto* pWideBytes = pWide != nullptr ? static_cast<const BYTE*>(pWide->m_pData) : nullptr;
+    const bool bWideHasText = pWideBytes != nullptr && pWide->m_dwSize >= 2 && (pWideBytes[0] | pWideBytes[1]) != 0;
     return bWideHasText || pAnsi == nullptr ? pWide : pAnsi;
 }
 

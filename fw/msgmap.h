@@ -29,7 +29,7 @@ protected:                                                                      
 #define BEGIN_MESSAGE_MAP(theClass, baseClass)                                             \
     BOOL theClass::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) \
     {                                                                                      \
-        using ThisClass [[maybe_unused]] = theClass;                                                      \
+        using ThisClass [[maybe_unused]] = theClass;                                       \
         using TheBaseClass = baseClass;
 
 #define END_MESSAGE_MAP()                                            \

@@ -24,7 +24,6 @@ UINT ScreenDpi()
     return nDpi > 0 ? static_cast<UINT>(nDpi) : 96;
 }
 
-
 // The text's characters up to its terminator, read a region at a time.
 template <class Ch>
 bool IsTextWithin(const Ch* psz, std::size_t nMaxChars)
@@ -151,7 +150,8 @@ BOOL CWnd::Create(LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle, co
     if (m_hWnd != nullptr)
         return FALSE;
     const CA2W windowName(lpszWindowName);
-    const HWND hWnd = ::CreateWindowExW(0, CA2W(lpszClassName), lpszWindowName != nullptr ? static_cast<LPCWSTR>(windowName) : nullptr,
+    const HWND hWnd = ::CreateWindowExW(0, CA2W(lpszClassName),
+                                        lpszWindowName != nullptr ? static_cast<LPCWSTR>(windowName) : nullptr,
                                         dwStyle | WS_CHILD, rect.left, rect.top,
                                         rect.right - rect.left, rect.bottom - rect.top,
                                         pParentWnd != nullptr ? pParentWnd->m_hWnd : nullptr,
